@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/ZebcoreExport.h"
+
+class ResultSet;
+
+// The process-wide ODBC connection. Opened on the first instance() with the
+// data source, user and password stored in the registry ("DSN", "UID",
+// "PWD" under HKEY_LOCAL_MACHINE "Software\Quorvane\ZEBDOC\UserInfo\").
+// One statement and one result set exist at a time: every statement closes
+// and frees the previous one. A failed connection stays failed for the life
+// of the instance; every statement then fails.
+class ZEBCORE_API DatabaseInstance {
+public:
+    // The single instance, made on first use. Never null in practice.
+    static DatabaseInstance* instance();
+
+    virtual ~DatabaseInstance();
+
+    // Runs the text and returns the current result set, which stays valid
+    // until the next statement or close(). A failed statement gives a result
+    // set without columns (next() false, every read false); never null.
+    ResultSet* executeQuery(const std::string& sql);
+    // True when the execution answered SQL_SUCCESS. An UPDATE or DELETE that
+    // matched no row answers SQL_NO_DATA and gives false: lastReturnCode()
+    // tells that apart from an error.
+    bool executeUpdate(const std::string& sql);
+    void close();
+
+    // Return code of the latest SQLExecDirect (or of the allocation that
+    // failed before it), for callers that must tell "matched no row"
+    // (SQL_NO_DATA, 100) from an error.
+    int lastReturnCode() const { return m_lastReturnCode; }
+    bool lastMatchedNoRow() const;
+    // True when the connection was opened.
+    bool isConnected() const { return m_dbc != nullptr; }
+
+    // The latest diagnostic report: one line per diagnostic record, at most
+    // 389 characters, and the SQLSTATE codes of its records.
+    static std::string lastError();
+    static std::vector<std::string> lastStates();
+
+private:
+    DatabaseInstance();
+    DatabaseInstance(const DatabaseInstance&) = delete;
+    DatabaseInstance& operator=(const DatabaseInstance&) = delete;
+
+    bool executeStatement(const std::string& sql);
+    void releaseStatement();
+
+    void* m_env = nullptr;  // SQLHENV
+    void* m_dbc = nullptr;  // SQLHDBC
+    void* m_stmt = nullptr; // SQLHSTMT of the latest statement
+    ResultSet* m_resultSet = nullptr;
+    int m_identifierCase = 0;  // SQL_IDENTIFIER_CASE of the data source
+    int m_lastReturnCode = 0;
+
+    static DatabaseInstance* m_inst;
+};
