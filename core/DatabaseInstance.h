@@ -35,6 +35,9 @@ public:
     // (SQL_NO_DATA, 100) from an error.
     int lastReturnCode() const { return m_lastReturnCode; }
     bool lastMatchedNoRow() const;
+    // True when instance() has made the instance and it was not deleted
+    // since; does not make one.
+    static bool hasInstance() { return m_inst != nullptr; }
     // True when the connection was opened.
     bool isConnected() const { return m_dbc != nullptr; }
 
@@ -51,9 +54,9 @@ private:
     bool executeStatement(const std::string& sql);
     void releaseStatement();
 
-    void* m_env = nullptr;  // SQLHENV
-    void* m_dbc = nullptr;  // SQLHDBC
-    void* m_stmt = nullptr; // SQLHSTMT of the latest statement
+    void* m_env = nullptr;   // SQLHENV
+    void* m_dbc = nullptr;   // SQLHDBC
+    void* m_stmt = nullptr;  // SQLHSTMT of the latest statement
     ResultSet* m_resultSet = nullptr;
     int m_identifierCase = 0;  // SQL_IDENTIFIER_CASE of the data source
     int m_lastReturnCode = 0;

@@ -1,0 +1,237 @@
+#include "core/DatabaseInstance.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <new>
+
+#include "core/Registry.h"
+#include "core/ResultSet.h"
+#include "core/Utf8.h"
+
+DatabaseInstance* DatabaseInstance::m_inst = nullptr;
+
+namespace {
+
+// The latest diagnostic report, kept for the whole process.
+constexpr size_t kMaxErrorText = 389;
+constexpr size_t kRegBufferSize = 1024;
+
+struct Diagnostics {
+    std::string text;
+    std::vector<std::string> states;
+};
+
+Diagnostics& diagnostics() {
+    static Diagnostics d;
+    return d;
+}
+
+// Stands in when not even an empty result set can be allocated, so that a
+// failed statement never yields null.
+ResultSet& spareEmptyResultSet() {
+    static ResultSet empty;
+    return empty;
+}
+
+std::string cutLine(const std::string& line) {
+    return line.substr(0, zeb::utf8::prefixBytes(line.data(), line.size(), kMaxErrorText));
+}
+
+// Collects the diagnostic records of a failed call. Must run before any
+// other call on the handle, which would replace them.
+void report(SQLSMALLINT handleType, SQLHANDLE handle) {
+    Diagnostics& d = diagnostics();
+    d.text.clear();
+    d.states.clear();
+    if (handle == nullptr) {
+        return;
+    }
+    try {
+        // A driver that never answers SQL_NO_DATA must not keep us here.
+        for (SQLSMALLINT record = 1; record < 1000; ++record) {
+            SQLCHAR state[6] = {0};
+            SQLINTEGER native = 0;
+            SQLCHAR message[512] = {0};
+            SQLSMALLINT length = 0;
+            SQLRETURN rc =
+                SQLGetDiagRec(handleType, handle, record, state, &native, message, 511, &length);
+            if (rc == SQL_NO_DATA || rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) {
+                break;
+            }
+            message[sizeof(message) - 1] = '\0';
+            char line[1024];
+            std::snprintf(line, sizeof(line),
+                          "SQL Error State:%s, Native Error Code: %lX, ODBC Error: %s",
+                          reinterpret_cast<const char*>(state),
+                          static_cast<unsigned long>(static_cast<uint32_t>(native)),
+                          reinterpret_cast<const char*>(message));
+            std::string text = cutLine(line);
+            d.states.emplace_back(reinterpret_cast<const char*>(state));
+            if (d.text.empty()) {
+                d.text = text;
+            } else if (d.text.size() + text.size() + 1 >= kMaxErrorText + 1) {
+                d.text = text;
+            } else {
+                d.text += '\n';
+                d.text += text;
+            }
+        }
+    } catch (const std::exception&) {
+        // Out of memory: keep what was collected.
+    }
+}
+
+}  // namespace
+
+DatabaseInstance* DatabaseInstance::instance() {
+    if (m_inst == nullptr) {
+        try {
+            m_inst = new DatabaseInstance();
+        } catch (const std::exception&) {
+            m_inst = nullptr;
+        }
+    }
+    return m_inst;
+}
+
+DatabaseInstance::DatabaseInstance() {
+    SQLHENV env = SQL_NULL_HENV;
+    if (SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env) != SQL_SUCCESS) {
+        return;
+    }
+    m_env = env;
+    if (SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                      SQL_IS_INTEGER) != SQL_SUCCESS) {
+        return;
+    }
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    if (SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc) != SQL_SUCCESS) {
+        return;
+    }
+
+    char dsn[kRegBufferSize] = "";
+    char uid[kRegBufferSize] = "";
+    char pwd[kRegBufferSize] = "";
+    GetRegString(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY, "DSN", dsn);
+    GetRegString(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY, "UID", uid);
+    GetRegString(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY, "PWD", pwd);
+
+    SQLRETURN rc =
+        SQLConnect(dbc, reinterpret_cast<SQLCHAR*>(dsn), SQL_NTS, reinterpret_cast<SQLCHAR*>(uid),
+                   SQL_NTS, reinterpret_cast<SQLCHAR*>(pwd), SQL_NTS);
+    m_lastReturnCode = rc;
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        report(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        return;
+    }
+    m_dbc = dbc;
+
+    SQLUSMALLINT identifierCase = 0;
+    if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_IDENTIFIER_CASE, &identifierCase, sizeof(identifierCase),
+                                 nullptr))) {
+        m_identifierCase = identifierCase;
+    }
+}
+
+DatabaseInstance::~DatabaseInstance() {
+    close();
+    if (m_inst == this) {
+        m_inst = nullptr;
+    }
+}
+
+ResultSet* DatabaseInstance::executeQuery(const std::string& sql) {
+    executeStatement(sql);
+    return m_resultSet != nullptr ? m_resultSet : &spareEmptyResultSet();
+}
+
+bool DatabaseInstance::executeUpdate(const std::string& sql) {
+    return executeStatement(sql);
+}
+
+bool DatabaseInstance::lastMatchedNoRow() const {
+    return m_lastReturnCode == SQL_NO_DATA;
+}
+
+void DatabaseInstance::releaseStatement() {
+    // The result set's buffers are bound to the statement: free the
+    // statement (which closes its cursor) first.
+    if (m_stmt != nullptr) {
+        SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+        m_stmt = nullptr;
+    }
+    delete m_resultSet;
+    m_resultSet = nullptr;
+}
+
+bool DatabaseInstance::executeStatement(const std::string& sql) {
+    releaseStatement();
+    try {
+        if (m_dbc == nullptr) {
+            // Never connected (or closed): the report of the failed
+            // connection stays the latest one.
+            m_lastReturnCode = SQL_INVALID_HANDLE;
+            m_resultSet = new ResultSet();
+            return false;
+        }
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt);
+        m_lastReturnCode = rc;
+        if (rc != SQL_SUCCESS) {
+            report(SQL_HANDLE_DBC, m_dbc);
+            if (stmt != SQL_NULL_HSTMT && rc == SQL_SUCCESS_WITH_INFO) {
+                SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+            }
+            m_resultSet = new ResultSet();
+            return false;
+        }
+        m_stmt = stmt;
+
+        if (sql.size() > static_cast<size_t>(INT32_MAX)) {
+            m_lastReturnCode = SQL_ERROR;
+            report(SQL_HANDLE_STMT, nullptr);
+            m_resultSet = new ResultSet();
+            return false;
+        }
+        rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
+                           static_cast<SQLINTEGER>(sql.size()));
+        m_lastReturnCode = rc;
+        if (rc != SQL_SUCCESS) {
+            report(SQL_HANDLE_STMT, stmt);
+            m_resultSet = new ResultSet();
+            return false;
+        }
+        m_resultSet = new ResultSet(stmt, m_identifierCase);
+        return true;
+    } catch (const std::exception&) {
+        // Out of memory while binding: no result set of our own this time.
+        delete m_resultSet;
+        m_resultSet = nullptr;
+        return false;
+    }
+}
+
+void DatabaseInstance::close() {
+    releaseStatement();
+    if (m_dbc != nullptr) {
+        SQLDisconnect(m_dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        m_dbc = nullptr;
+    }
+    if (m_env != nullptr) {
+        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+        m_env = nullptr;
+    }
+}
+
+std::string DatabaseInstance::lastError() {
+    return diagnostics().text;
+}
+
+std::vector<std::string> DatabaseInstance::lastStates() {
+    return diagnostics().states;
+}
