@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zebtest {
@@ -11,6 +14,10 @@ namespace zebtest {
 enum class Backend { SQLite, PostgreSQL };
 
 std::string backendName(Backend backend);
+// Names the parameter in test names and messages.
+inline void PrintTo(Backend backend, std::ostream* out) {
+    *out << backendName(backend);
+}
 
 // One row of a plain query: every column as text, NULL as nullopt.
 using Row = std::vector<std::optional<std::string>>;
@@ -47,29 +54,51 @@ protected:
     // registry's values at that time).
     void resetInstance();
 
-    // For PostgreSQL cases: stops / starts the run's server (for tests of a
-    // server that goes away in the middle of a session).
+    // For PostgreSQL cases: the server goes away in the middle of a session
+    // and comes back. The run's cluster serves tests running in parallel, so
+    // the server is not really stopped: every connection to this test's
+    // database is ended by the server (as a shut-down ends them) and new ones
+    // are refused until startServer(). No effect on SQLite cases.
     void stopServer();
     void startServer();
 
     // Writes the registry value under the system's key.
     void setRegistryValue(const std::string& name, const std::string& value);
 
+    // The data source of this test, as written to the registry's "DSN".
+    const std::string& dataSourceName() const { return m_dsn; }
+    // Adds a user data source with these attributes (Driver first) and
+    // returns its name, which is new for the process: unixODBC keeps what
+    // it read from odbc.ini for about half a minute, so a section is never
+    // rewritten, only added.
+    std::string addDataSource(const std::vector<std::pair<std::string, std::string>>& attributes);
+
 private:
+    class RawConnection;
+    RawConnection* rawConnection();
+    void createPostgresDatabase();
+    void dropPostgresDatabase();
+    bool adminExec(const std::string& sql);
+
     std::string m_workDir;
     std::string m_installDir;
     std::string m_database;  // file (SQLite) or database name (PostgreSQL)
     bool m_skipped = false;
+    std::string m_dsn;
+    std::string m_user;
+    std::string m_password;
+    std::string m_adminDsn;  // PostgreSQL: the cluster's maintenance database
+    std::shared_ptr<RawConnection> m_raw;
 };
 
 // Instantiates a parameterised suite for both data sources.
-#define ZEB_INSTANTIATE_BACKENDS(Suite)                                                     \
-    INSTANTIATE_TEST_SUITE_P(Backends, Suite,                                               \
-                             ::testing::Values(::zebtest::Backend::SQLite,                 \
-                                               ::zebtest::Backend::PostgreSQL),            \
-                             [](const ::testing::TestParamInfo<::zebtest::Backend>& info) { \
-                                 return ::zebtest::backendName(info.param);                 \
-                             })
+#define ZEB_INSTANTIATE_BACKENDS(Suite)                                                \
+    INSTANTIATE_TEST_SUITE_P(                                                          \
+        Backends, Suite,                                                               \
+        ::testing::Values(::zebtest::Backend::SQLite, ::zebtest::Backend::PostgreSQL), \
+        [](const ::testing::TestParamInfo<::zebtest::Backend>& info) {                 \
+            return ::zebtest::backendName(info.param);                                 \
+        })
 
 // A temporary folder removed with everything in it when the object goes.
 class TempDir {
