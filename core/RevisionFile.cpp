@@ -1,0 +1,170 @@
+#include "core/RevisionFile.h"
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "core/ItemSupport.h"
+#include "core/VersionedFile.h"
+#include "platform/FileSystem.h"
+
+namespace fs = zeb::platform;
+using zeb::core::kFieldSize;
+
+namespace {
+
+// Mode of a restored file that did not exist before.
+constexpr unsigned kNewFileMode = 0644;
+constexpr int kArchivedCopyMode = 0444;
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
+
+RevisionFile::RevisionFile(const char* name, const char* notes, const VersionedFile* file)
+    : RevisionObject(name, notes, file) {}
+
+RevisionFile::RevisionFile(const UID& uid, const VersionedFile* file) : RevisionObject(uid, file) {}
+
+RevisionFile::~RevisionFile() = default;
+
+const VersionedFile* RevisionFile::owner() const {
+    // Both constructors take a VersionedFile as owner.
+    return static_cast<const VersionedFile*>(m_object);
+}
+
+std::string RevisionFile::archivedCopyPath() const {
+    if (owner() == nullptr) {
+        return std::string();
+    }
+    char path[kFieldSize];
+    owner()->getFileFullPath(path, kFieldSize);
+    const std::string dir = zeb::core::objectDirectory(path);
+    if (dir.empty() || m_uid[0] == '\0') {
+        return std::string();
+    }
+    return dir + VersionedFile::DIRSEP + m_uid;
+}
+
+bool RevisionFile::save() {
+    if (owner() == nullptr) {
+        return false;
+    }
+    if (isVersionSaved()) {
+        return RevisionObject::save();  // name and notes only
+    }
+    // A revision row without its archived copy would be a version that can
+    // never be got back: no copy, no row.
+    char path[kFieldSize];
+    owner()->getFileFullPath(path, kFieldSize);
+    fs::FileStatus status;
+    if (path[0] == '\0' || !fs::getStatus(path, status) || !status.isRegular) {
+        return false;
+    }
+    const std::string copy = archivedCopyPath();
+    if (copy.empty()) {
+        return false;
+    }
+    // The object directory may have vanished since the file was first added.
+    if (!VersionedFile::createObjectDir(fs::parentPath(copy).c_str())) {
+        return false;
+    }
+    // Written under a temporary name, flushed, then renamed: a crash or a
+    // full disk never leaves a partial copy under the revision's name.
+    fs::CopyOptions options;
+    options.replace = false;
+    options.durable = true;
+    options.mode = kArchivedCopyMode;
+    if (!fs::copyFile(path, copy, options)) {
+        return false;
+    }
+    if (RevisionObject::save()) {
+        return true;
+    }
+    fs::removeFile(copy);
+    return false;
+}
+
+bool RevisionFile::destroy() {
+    if (owner() == nullptr || !isVersionSaved()) {
+        return false;
+    }
+    // Whether the working file still exists does not matter: what goes is
+    // the archived copy and the row. A copy that is already gone does not
+    // keep the row.
+    const std::string copy = archivedCopyPath();
+    if (!copy.empty()) {
+        int error = 0;
+        if (!fs::removeFile(copy, &error) && error != ENOENT && error != ENOTDIR) {
+            return false;
+        }
+    }
+    return RevisionObject::destroy();
+}
+
+bool RevisionFile::restore() {
+    // Nothing to restore is a failure, not a success.
+    if (owner() == nullptr || !isVersionSaved()) {
+        return false;
+    }
+    char target[kFieldSize];
+    owner()->getFileFullPath(target, kFieldSize);
+    const std::string source = archivedCopyPath();
+    if (target[0] == '\0' || source.empty()) {
+        return false;
+    }
+    const std::string folder = fs::parentPath(target);
+    fs::FileStatus folderStatus;
+    if (fs::getStatus(folder, folderStatus) && !folderStatus.exists) {
+        VersionedFile::createObjectDir(folder.c_str());
+    }
+    // The restored file is the user's working file again: writable, with the
+    // mode it had, but with the archived copy's modification time so that it
+    // still matches that revision.
+    fs::FileStatus targetStatus;
+    unsigned mode = kNewFileMode & ~fs::currentUmask();
+    if (fs::getStatus(target, targetStatus) && targetStatus.exists && targetStatus.isRegular) {
+        mode = targetStatus.mode;
+    }
+    fs::CopyOptions options;
+    options.replace = true;
+    options.durable = true;
+    options.mode = static_cast<int>(mode);
+    return fs::copyFile(source, target, options);
+}
+
+bool RevisionFile::diffFile(const char* path, VersionedFile* file) {
+    if (path == nullptr || file == nullptr) {
+        return true;
+    }
+    char filePath[kFieldSize];
+    file->getFileFullPath(filePath, kFieldSize);
+    const std::string dir = zeb::core::objectDirectory(filePath);
+    std::vector<fs::DirEntry> entries;
+    if (dir.empty() || !fs::listDirectory(dir, entries)) {
+        return true;
+    }
+    fs::FileStatus working;
+    if (!fs::getStatus(path, working) || !working.exists || !working.isRegular) {
+        return true;
+    }
+    for (const fs::DirEntry& entry : entries) {
+        // Leftovers of an interrupted copy are not revisions.
+        if (entry.isDirectory || startsWith(entry.name, fs::kTempFilePrefix)) {
+            continue;
+        }
+        fs::FileStatus copy;
+        if (!fs::getStatus(dir + VersionedFile::DIRSEP + entry.name, copy) || !copy.isRegular ||
+            copy.size != working.size) {
+            continue;
+        }
+        const bool sameBirth =
+            copy.hasBirthTime && working.hasBirthTime && copy.born == working.born;
+        if (copy.modified == working.modified || copy.accessed == working.accessed || sameBirth) {
+            return false;
+        }
+    }
+    return true;
+}
