@@ -1,0 +1,163 @@
+#include "core/RevisionFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/UID.h"
+#include "core/VersionedFile.h"
+#include "platform/FileSystem.h"
+#include "tests/core/ItemTestSupport.h"
+
+namespace zebtest {
+namespace {
+
+class RevisionFileTest : public ItemTest {
+protected:
+    void TearDown() override {
+        zeb::platform::clearCopyFaultForTesting();
+        ItemTest::TearDown();
+    }
+};
+
+UID uidFrom(const std::string& text) {
+    UID uid;
+    uid = text.c_str();
+    return uid;
+}
+
+std::string objectDirOf(const VersionedFile& file) {
+    char text[1024];
+    file.getObjectDir(text, sizeof text);
+    return text;
+}
+
+unsigned modeOf(const std::string& path) {
+    return statOf(path).st_mode & 07777;
+}
+
+TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
+    const std::string path = docsDir() + "/letter.txt";
+    writeFile(path, "version one");
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    setModifiedTime(path, 1000000000, 111);
+    VersionedFile file("letter", "", path.c_str());
+    ASSERT_TRUE(file.save());
+    RevisionFile first(uidFrom(value("SELECT UID FROM REVTABLE")), &file);
+    EXPECT_FALSE(first.diffFile(path.c_str(), &file));
+
+    writeFile(path, "version two, longer");
+    setModifiedTime(path, 1100000000, 222);
+    EXPECT_TRUE(first.diffFile(path.c_str(), &file));
+    RevisionFile second("second", "", &file);
+    ASSERT_TRUE(second.save());
+    EXPECT_FALSE(second.diffFile(path.c_str(), &file));
+
+    // Back to the first version: its bytes and time, the working file's mode,
+    // and it matches the archive again.
+    ASSERT_TRUE(first.restore());
+    EXPECT_EQ(readFile(path), "version one");
+    const struct stat st = statOf(path);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 111);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_FALSE(first.diffFile(path.c_str(), &file));
+    // A second restore over a restored file works.
+    ASSERT_TRUE(second.restore());
+    EXPECT_EQ(readFile(path), "version two, longer");
+    EXPECT_EQ(modeOf(path), 0640u);
+    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, listNames(docsDir()));  // no leftovers
+
+    // A restore that fails leaves the working file as it was.
+    zeb::platform::setCopyFaultForTesting(EIO, 4, 1);
+    EXPECT_FALSE(first.restore());
+    EXPECT_EQ(readFile(path), "version two, longer");
+    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, listNames(docsDir()));
+
+    // Without a working file, or even its folder, the restored file is new.
+    std::filesystem::remove_all(docsDir());
+    EXPECT_TRUE(first.diffFile(path.c_str(), &file));
+    ASSERT_TRUE(first.restore());
+    EXPECT_EQ(readFile(path), "version one");
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(modeOf(path), 0644u & ~static_cast<unsigned>(mask));
+
+    // A revision that is not saved restores nothing.
+    RevisionFile unsaved("unsaved", "", &file);
+    EXPECT_FALSE(unsaved.restore());
+    EXPECT_EQ(readFile(path), "version one");
+}
+
+TEST_P(RevisionFileTest, FailedCopyLeavesNoPartialFileAndNoRow) {
+    const std::string path = docsDir() + "/data.bin";
+    writeFile(path, std::string(100000, 'a'));
+    VersionedFile file("data", "", path.c_str());
+    ASSERT_TRUE(file.save());
+    const std::vector<std::string> before = listNames(objectDirOf(file));
+
+    writeFile(path, std::string(200000, 'b'));
+    zeb::platform::setCopyFaultForTesting(ENOSPC, 65536, 1);
+    RevisionFile second("second", "", &file);
+    EXPECT_FALSE(second.save());
+    EXPECT_EQ(rowsOf("REVTABLE"), 1u);
+    EXPECT_EQ(listNames(objectDirOf(file)), before);
+
+    // The copy works again once the disk has room.
+    ASSERT_TRUE(second.save());
+    EXPECT_EQ(rowsOf("REVTABLE"), 2u);
+    EXPECT_EQ(readFile(objectDirOf(file) + "/" + uidOf(second)), std::string(200000, 'b'));
+}
+
+TEST_P(RevisionFileTest, DeletingRevisionsDownToTheLastRemovesEverythingButParents) {
+    const std::string path = docsDir() + "/sub/plan.txt";
+    std::vector<std::string> uids;
+    writeFile(path, "1");
+    VersionedFile file("plan", "", path.c_str());
+    ASSERT_TRUE(file.save());
+    uids.push_back(value("SELECT UID FROM REVTABLE"));
+    for (const char* content : {"22", "333"}) {
+        writeFile(path, content);
+        RevisionFile revision(content, "", &file);
+        ASSERT_TRUE(revision.save());
+        uids.push_back(uidOf(revision));
+    }
+    const std::string dir = objectDirOf(file);
+
+    // Edit: the row changes, the archive does not.
+    RevisionFile middle(uidFrom(uids[1]), &file);
+    middle.setName("middle");
+    ASSERT_TRUE(middle.save());
+    EXPECT_EQ(value("SELECT REVNAME FROM REVTABLE WHERE UID = '" + uids[1] + "'"), "middle");
+    EXPECT_EQ(listNames(dir).size(), 3u);
+
+    ASSERT_TRUE(middle.destroy());
+    EXPECT_FALSE(pathExists(dir + "/" + uids[1]));
+    EXPECT_EQ(rowsOf("REVTABLE"), 2u);
+
+    // The working file may be gone: its archived revisions can still be
+    // deleted.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    RevisionFile oldest(uidFrom(uids[0]), &file);
+    ASSERT_TRUE(oldest.destroy());
+    EXPECT_EQ(listNames(dir), std::vector<std::string>{uids[2]});
+    EXPECT_EQ(rowsOf("MASTERZEB"), 1u);
+
+    RevisionFile last(uidFrom(uids[2]), &file);
+    ASSERT_TRUE(last.destroy());
+    EXPECT_EQ(allRows(), 0u);
+    EXPECT_FALSE(pathExists(dir));
+    EXPECT_TRUE(pathExists(vfsRoot() + docsDir() + "/sub"));
+    EXPECT_FALSE(last.destroy());
+}
+
+}  // namespace
+
+ZEB_INSTANTIATE_BACKENDS(RevisionFileTest);
+
+}  // namespace zebtest
