@@ -379,6 +379,12 @@ void BackendTest::dropPostgresDatabase() {
 }
 
 BackendTest::RawConnection* BackendTest::rawConnection() {
+    // A SQLite connection can miss a schema change made by another one (an
+    // INSERT is checked against the columns it knew), so on SQLite every raw
+    // statement gets a connection of its own; they are cheap there.
+    if (backend() == Backend::SQLite) {
+        m_raw.reset();
+    }
     if (m_raw == nullptr) {
         auto raw = std::make_shared<RawConnection>();
         if (!raw->open(m_dsn, m_user, m_password)) {

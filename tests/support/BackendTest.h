@@ -44,7 +44,9 @@ protected:
     void createTables();
 
     // Plain SQL on a connection of its own, not through the classes under
-    // test: for checking what they stored.
+    // test: for checking what they stored. Note that a SQLite connection can
+    // miss tables another connection created or dropped since it last read
+    // them: after changing tables with rawExec, call resetInstance().
     std::vector<Row> rawQuery(const std::string& sql);
     bool rawExec(const std::string& sql);
     // Number of rows of a query.
