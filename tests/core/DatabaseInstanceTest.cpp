@@ -36,7 +36,7 @@ const std::regex kErrorLine(
     "SQL Error State:[0-9A-Z]{5}, Native Error Code: [0-9A-F]+, ODBC Error: .*");
 
 // Resident set size of the process in bytes.
-long residentBytes() {
+[[maybe_unused]] long residentBytes() {
     std::ifstream statm("/proc/self/statm");
     long size = 0;
     long resident = 0;
