@@ -10,6 +10,7 @@ for preset in dev asan; do
     echo "== $preset =="
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    ctest --preset "$preset" || status=1
+    # Window tests need a display: one private Xvfb server for the run.
+    xvfb-run -a -s "-screen 0 1600x1200x24" ctest --preset "$preset" || status=1
 done
 exit $status
