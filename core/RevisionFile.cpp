@@ -80,7 +80,7 @@ bool RevisionFile::save() {
     if (!fs::copyFile(path, copy, options)) {
         return false;
     }
-    if (RevisionObject::save()) {
+    if (insertRevision()) {
         return true;
     }
     fs::removeFile(copy);

@@ -157,6 +157,13 @@ bool RevisionObject::save() {
         // Version, owner and time never change after the insert.
         return zeb::core::runUpdate(Statements::updateRevision(m_uid, m_name, m_notes));
     }
+    return insertRevision();
+}
+
+bool RevisionObject::insertRevision() {
+    if (m_object == nullptr) {
+        return false;
+    }
     const std::string now = Statements::timeText(static_cast<long long>(std::time(nullptr)));
     const int highest = getMaxVer();
     if (highest < 0 || highest == INT_MAX) {

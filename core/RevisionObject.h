@@ -53,6 +53,10 @@ public:
     bool isVersionSaved();
 
 protected:
+    // The first save of a revision known to be unsaved: the row with the next
+    // version number of the owner.
+    bool insertRevision();
+
     char m_name[1024];
     char m_notes[1024];
     char m_uid[1024];

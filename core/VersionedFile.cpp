@@ -89,7 +89,7 @@ bool VersionedFile::save() {
     if (!zeb::core::runUpdate(Statements::insertFile(m_uid, stored))) {
         return false;
     }
-    if (VersionedObject::save()) {
+    if (insertObject()) {
         return true;
     }
     // The initial revision could not be archived: take the path back, so

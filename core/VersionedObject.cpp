@@ -77,6 +77,10 @@ bool VersionedObject::save() {
     if (isVersionSaved()) {
         return zeb::core::runUpdate(Statements::updateObject(m_uid, m_name, m_notes));
     }
+    return insertObject();
+}
+
+bool VersionedObject::insertObject() {
     // The initial revision is written first, then the object's row.
     std::unique_ptr<RevisionObject> revision(createInitialRevision());
     if (!revision || !revision->save()) {

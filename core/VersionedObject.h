@@ -61,6 +61,10 @@ public:
     static bool purgeZEB();
 
 protected:
+    // The first save of an object known to be unsaved: the initial revision,
+    // then the object's row.
+    bool insertObject();
+
     char m_uid[1024];
     char m_name[1024];
     char m_notes[1024];
