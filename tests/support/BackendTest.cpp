@@ -136,6 +136,48 @@ std::string makeTempDir() {
     return mkdtemp(name.data()) != nullptr ? std::string(name.data()) : std::string();
 }
 
+// unixODBC reads odbcinst.ini from the ODBCSYSINI folder it saw first in the
+// process, whatever the variable says later: the drivers are declared once
+// per process, in a folder that lives as long as the process. Data sources
+// go to each test's own user odbc.ini (ODBCINI is read anew every time).
+class SystemOdbcDir {
+public:
+    SystemOdbcDir() : m_path(makeTempDir()) {
+        if (m_path.empty()) {
+            return;
+        }
+        m_sqliteDriver = findDriver("libsqlite3odbc.so");
+        m_pgDriver = findDriver("psqlodbca.so");
+        std::string drivers;
+        if (!m_sqliteDriver.empty()) {
+            drivers += "[SQLite3]\nDriver=" + m_sqliteDriver + "\nSetup=" + m_sqliteDriver +
+                       "\nThreading=2\n\n";
+        }
+        if (!m_pgDriver.empty()) {
+            drivers += "[PostgreSQL ANSI]\nDriver=" + m_pgDriver + "\n\n";
+        }
+        writeFile(m_path + "/odbcinst.ini", drivers);
+        writeFile(m_path + "/odbc.ini", "");
+    }
+    ~SystemOdbcDir() { removeTree(m_path); }
+    SystemOdbcDir(const SystemOdbcDir&) = delete;
+    SystemOdbcDir& operator=(const SystemOdbcDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+    const std::string& sqliteDriver() const { return m_sqliteDriver; }
+    const std::string& pgDriver() const { return m_pgDriver; }
+
+private:
+    std::string m_path;
+    std::string m_sqliteDriver;
+    std::string m_pgDriver;
+};
+
+const SystemOdbcDir& systemOdbcDir() {
+    static const SystemOdbcDir dir;
+    return dir;
+}
+
 }  // namespace
 
 // A connection of its own, outside the classes under test. Reads every
@@ -270,28 +312,17 @@ void BackendTest::SetUp() {
     fs::create_directories(m_installDir);
 
     holdInstallerLibrary();
-    // unixODBC reads these on every look-up; set them before any ODBC call.
-    std::string sysDir = m_workDir + "/odbc";
-    fs::create_directories(sysDir);
-    std::string sqliteDriver = findDriver("libsqlite3odbc.so");
-    std::string pgDriver = findDriver("psqlodbca.so");
-    std::string drivers;
-    if (!sqliteDriver.empty()) {
-        drivers +=
-            "[SQLite3]\nDriver=" + sqliteDriver + "\nSetup=" + sqliteDriver + "\nThreading=2\n\n";
-    }
-    if (!pgDriver.empty()) {
-        drivers += "[PostgreSQL ANSI]\nDriver=" + pgDriver + "\n\n";
-    }
-    writeFile(sysDir + "/odbcinst.ini", drivers);
-    writeFile(sysDir + "/odbc.ini", "");
+    // Set before any ODBC call of the process (see systemOdbcDir()).
+    const SystemOdbcDir& sys = systemOdbcDir();
+    ASSERT_FALSE(sys.path().empty()) << "cannot make the ODBC configuration folder";
     writeFile(m_workDir + "/odbc.ini", "");
-    setenv("ODBCSYSINI", sysDir.c_str(), 1);
+    setenv("ODBCSYSINI", sys.path().c_str(), 1);
     setenv("ODBCINI", (m_workDir + "/odbc.ini").c_str(), 1);
     setenv("ZEBDOC_REGISTRY", (m_workDir + "/registry.reg").c_str(), 1);
 
     if (backend() == Backend::SQLite) {
-        ASSERT_FALSE(sqliteDriver.empty()) << "the SQLite ODBC driver (libsqliteodbc) is missing";
+        ASSERT_FALSE(sys.sqliteDriver().empty())
+            << "the SQLite ODBC driver (libsqliteodbc) is missing";
         m_database = m_workDir + "/zebdoc.db";
         m_dsn = addDataSource({{"Driver", "SQLite3"},
                                {"Database", m_database},
@@ -314,7 +345,8 @@ void BackendTest::SetUp() {
             GTEST_SKIP() << "PostgreSQL cluster not available: no running cluster described in "
                          << dir << "/env (run the tests through ctest, which starts one)";
         }
-        ASSERT_FALSE(pgDriver.empty()) << "the PostgreSQL ODBC driver (odbc-postgresql) is missing";
+        ASSERT_FALSE(sys.pgDriver().empty())
+            << "the PostgreSQL ODBC driver (odbc-postgresql) is missing";
         m_user = env["USER"];
         m_password = env["PASSWORD"];
         m_adminDsn = addDataSource({{"Driver", "PostgreSQL ANSI"},

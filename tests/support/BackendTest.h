@@ -23,7 +23,9 @@ inline void PrintTo(Backend backend, std::ostream* out) {
 using Row = std::vector<std::optional<std::string>>;
 
 // A test case against a real data source. SetUp makes a private world in a
-// temporary folder: unixODBC's configuration (ODBCSYSINI, ODBCINI), a
+// temporary folder: the user's odbc.ini (ODBCINI; the drivers are declared
+// once per process in a folder of its own, ODBCSYSINI, because unixODBC
+// keeps reading odbcinst.ini from the first such folder it saw), a
 // registry file (ZEBDOC_REGISTRY) holding "DSN", "UID", "PWD" and
 // "DestinationPath" (= installDir()), an empty database (a SQLite file, or a
 // fresh database in the run's private PostgreSQL cluster), and a fresh
