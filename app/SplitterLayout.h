@@ -1,0 +1,89 @@
+#pragma once
+
+// Placement arithmetic of a splitter bar, free of any window so that it can
+// be checked without a display. All positions are in the parent's client
+// coordinates; integer arithmetic rounds toward zero.
+
+// Option bits given when a bar is created.
+enum SplitterOption : unsigned {
+    // A horizontal bar ("nsspliter") that moves up and down; without it a
+    // vertical bar ("wespliter") that moves left and right.
+    kSplitterHorizontal = 1,
+    // What the main window passes for a plain vertical bar; no effect.
+    kSplitterPlain = 2,
+    // A fixed bar ("fxdspliter"): never moves, any percentage from 0 up.
+    kSplitterFixed = 4,
+    // A right double-click moves the bar to the far edge.
+    kSplitterRightDoubleClickFar = 8,
+    // A left double-click moves the bar to the near edge.
+    kSplitterLeftDoubleClickNear = 16,
+    // On a resize of the parent the bar keeps its percentage; without it the
+    // bar keeps its pixel position.
+    kSplitterKeepPercent = 32,
+};
+
+// The heights of the parent's bands that a vertical bar leaves free: the
+// bar starts two pixels below the top band and ends at the bottom band.
+// The defaults give a bar from y 29 down to 20 pixels above the bottom.
+struct SplitterBands {
+    int top = 27;
+    int bottom = 20;
+};
+
+class SplitterLayout {
+public:
+    // Width of a vertical bar, height of a horizontal one.
+    static constexpr int kVerticalWidth = 2;
+    static constexpr int kHorizontalHeight = 4;
+
+    // Whether a bar with these options may be made at `percent`: never below
+    // 0; a movable bar at most 99.
+    static bool accepts(int percent, unsigned options);
+
+    // Places a new bar in a parent of `width` by `height`. Returns false
+    // (and changes nothing) when accepts() refuses.
+    bool init(int percent, unsigned options, int width, int height,
+              const SplitterBands& bands = SplitterBands());
+
+    // Follows the pointer during a drag: the bar goes to the pointer's x
+    // (vertical bar) or y (horizontal bar), clamped to 1 at the near edge
+    // (percent 1) and to the extent less 5 at the far edge (percent 99).
+    // A fixed bar does not move.
+    void dragTo(int pointerX, int pointerY, int width, int height);
+
+    // Left double-click: the bar to 1, percent 1.
+    void moveNear();
+
+    // Right double-click: the bar to the extent less 4, percent 99.
+    void moveFar(int width, int height);
+
+    // The parent is now `width` by `height`: the bar spans the new width
+    // (horizontal) or height between the bands (vertical); with
+    // kSplitterKeepPercent its position follows the percentage.
+    void resize(int width, int height);
+
+    void setBands(const SplitterBands& bands) { m_bands = bands; }
+    const SplitterBands& bands() const { return m_bands; }
+
+    int percent() const { return m_percent; }
+    int x() const { return m_x; }
+    int y() const { return m_y; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    unsigned options() const { return m_options; }
+    bool isFixed() const { return m_fixed; }
+    bool isHorizontal() const { return (m_options & kSplitterHorizontal) != 0; }
+
+private:
+    int barTop() const { return m_bands.top + 2; }
+    int barHeight(int parentHeight) const;
+
+    int m_percent = 0;
+    int m_x = 0;
+    int m_y = 0;
+    int m_width = kVerticalWidth;
+    int m_height = 0;
+    unsigned m_options = 0;
+    bool m_fixed = false;
+    SplitterBands m_bands;
+};
