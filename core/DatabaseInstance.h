@@ -31,8 +31,9 @@ public:
     void close();
 
     // Return code of the latest SQLExecDirect (or of the allocation that
-    // failed before it), for callers that must tell "matched no row"
-    // (SQL_NO_DATA, 100) from an error.
+    // failed before it; SQL_INVALID_HANDLE, -2, without a connection), for
+    // callers that must tell "matched no row" (SQL_NO_DATA, 100) from an
+    // error.
     int lastReturnCode() const { return m_lastReturnCode; }
     bool lastMatchedNoRow() const;
     // True when instance() has made the instance and it was not deleted
