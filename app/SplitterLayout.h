@@ -51,11 +51,15 @@ public:
     // A fixed bar does not move.
     void dragTo(int pointerX, int pointerY, int width, int height);
 
-    // Left double-click: the bar to 1, percent 1.
-    void moveNear();
+    // A left double-click: with kSplitterLeftDoubleClickNear on a movable
+    // bar, the bar goes to 1, percent 1, and the result is true; otherwise
+    // nothing changes.
+    bool leftDoubleClick();
 
-    // Right double-click: the bar to the extent less 4, percent 99.
-    void moveFar(int width, int height);
+    // A right double-click: with kSplitterRightDoubleClickFar on a movable
+    // bar, the bar goes to the extent less 4, percent 99, and the result is
+    // true; otherwise nothing changes.
+    bool rightDoubleClick(int width, int height);
 
     // The parent is now `width` by `height`: the bar spans the new width
     // (horizontal) or height between the bands (vertical); with
