@@ -36,13 +36,20 @@ public:
     long editedRow() const { return m_editedRow; }
 
 private:
+    bool sendBeginEdit(long row);
+    long valueRowAt(const wxPoint& itemAreaPoint) const;
     void onKeyDown(wxKeyEvent& event);
     void onLeftDown(wxMouseEvent& event);
+    void onLeftUp(wxMouseEvent& event);
     void onDoubleClick(wxMouseEvent& event);
-    void onEditorKey(wxKeyEvent& event);
+    void onEditorChar(wxKeyEvent& event);
+    void onEditorEnter(wxCommandEvent& event);
     void onEditorFocusLost(wxFocusEvent& event);
 
     wxTextCtrl* m_editor = nullptr;
     long m_editedRow = -1;
     bool m_finishing = false;
+    // The row whose value was pressed while that row was already the
+    // selected one; a release there opens the editor.
+    long m_pressedRow = -1;
 };

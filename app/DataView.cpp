@@ -1,0 +1,3 @@
+#include "app/DataView.h"
+
+DataView::~DataView() = default;
