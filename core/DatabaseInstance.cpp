@@ -18,6 +18,7 @@ namespace {
 // The latest diagnostic report, kept for the whole process.
 constexpr size_t kMaxErrorText = 389;
 constexpr size_t kRegBufferSize = 1024;
+unsigned long g_statementCount = 0;
 
 struct Diagnostics {
     std::string text;
@@ -170,6 +171,7 @@ void DatabaseInstance::releaseStatement() {
 
 bool DatabaseInstance::executeStatement(const std::string& sql) {
     releaseStatement();
+    ++g_statementCount;
     try {
         if (m_dbc == nullptr) {
             // Never connected (or closed): the report of the failed
@@ -234,4 +236,8 @@ std::string DatabaseInstance::lastError() {
 
 std::vector<std::string> DatabaseInstance::lastStates() {
     return diagnostics().states;
+}
+
+unsigned long DatabaseInstance::statementCount() {
+    return g_statementCount;
 }

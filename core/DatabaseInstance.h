@@ -47,6 +47,9 @@ public:
     static std::string lastError();
     static std::vector<std::string> lastStates();
 
+    // Number of statements run by the process so far (for measurements).
+    static unsigned long statementCount();
+
 private:
     DatabaseInstance();
     DatabaseInstance(const DatabaseInstance&) = delete;
