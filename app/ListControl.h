@@ -4,9 +4,9 @@
 
 class ListView;
 
-// The virtual list control behind a ListView: it holds no texts and asks
-// its view for every cell it draws. Also sends ZEB_EVT_LIST_CLICK after a
-// left click in its item area.
+// The list control behind a ListView. In virtual mode (every kind but the
+// icon view) it holds no texts and asks its view for every cell it draws.
+// Sends ZEB_EVT_LIST_CLICK after a left click in its item area.
 class ListControl : public wxListCtrl {
 public:
     ListControl(ListView* view, wxWindow* parent, const wxRect& rect, long style);

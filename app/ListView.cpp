@@ -18,12 +18,14 @@ std::map<const wxWindow*, ListView*>& viewRegistry() {
 }
 
 long styleOf(bool report, bool icon, bool edit) {
-    long style = wxLC_VIRTUAL | wxBORDER_SUNKEN;
+    long style = wxBORDER_SUNKEN;
     if (report) {
         style |= wxLC_REPORT | wxLC_HRULES | wxLC_VRULES;
     }
     if (icon) {
         style |= wxLC_ICON | wxLC_AUTOARRANGE;
+    } else {
+        style |= wxLC_VIRTUAL;
     }
     if (edit) {
         style |= wxLC_SINGLE_SEL | wxLC_NO_SORT_HEADER;
@@ -179,10 +181,22 @@ void ListView::setRows(const Rows& rows) {
     }
     m_rows = rows;
     m_itemCount = static_cast<int>(m_rows.size());
-    if (m_control) {
-        m_control->SetItemCount(m_itemCount);
-        m_control->Refresh();
+    showItems();
+}
+
+void ListView::showItems() {
+    if (!m_control) {
+        return;
     }
+    if (isVirtual()) {
+        m_control->SetItemCount(m_itemCount);
+    } else {
+        m_control->DeleteAllItems();
+        for (long i = 0; i < m_itemCount; ++i) {
+            m_control->InsertItem(i, itemText(i, 0), itemImage(i));
+        }
+    }
+    m_control->Refresh();
 }
 
 int ListView::getSelectedValues(int column, std::vector<std::string>& values) const {
@@ -230,8 +244,7 @@ void ListView::deleteSelectedRows() {
     m_rows.resize(kept);
     m_control->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
     m_itemCount = static_cast<int>(m_rows.size());
-    m_control->SetItemCount(m_itemCount);
-    m_control->Refresh();
+    showItems();
 }
 
 bool ListView::setCell(int row, int column, const std::string& text) {
@@ -240,7 +253,9 @@ bool ListView::setCell(int row, int column, const std::string& text) {
         return false;
     }
     m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = text;
-    if (m_control) {
+    if (m_control && !isVirtual()) {
+        m_control->SetItem(row, 0, itemText(row, 0), itemImage(row));
+    } else if (m_control) {
         m_control->RefreshItem(row);
     }
     return true;
@@ -289,7 +304,9 @@ void ListView::onColumnClick(int displayColumn) {
 }
 
 void ListView::refreshAll() {
-    if (m_control && m_control->GetItemCount() > 0) {
+    if (!isVirtual()) {
+        showItems();
+    } else if (m_control && m_control->GetItemCount() > 0) {
         m_control->RefreshItems(0, m_control->GetItemCount() - 1);
     }
 }

@@ -28,7 +28,9 @@ wxDECLARE_EVENT(ZEB_EVT_LIST_CLICK, wxCommandEvent);
 // A table of text rows over a virtual list control: the control holds no
 // texts and asks the view for each visible cell when it draws, so a large
 // table costs the rows and no per-item control memory. Use one of the kinds
-// ReportView, IconView, EditView.
+// ReportView, IconView, EditView. (The icon view, for folder contents, is
+// the exception: this toolkit's list control shows virtual items only as a
+// table, so its control holds a copy of each row's name.)
 //
 // Events: the control's events (wxListEvent, ZEB_EVT_LIST_CLICK) travel to
 // its parent. The parent passes what it does not handle itself to
@@ -145,6 +147,10 @@ protected:
     ListControl* control() const { return m_control; }
 
 private:
+    // The icon view is the one kind whose control keeps its items (the
+    // generic list control draws virtual items in report mode only).
+    bool isVirtual() const { return m_kind != Kind::Icon; }
+    void showItems();
     void applyColumnHeaders();
     void showSortIndicator();
     void refreshAll();

@@ -102,6 +102,7 @@ void SplitterLayout::resize(int width, int height) {
             m_y = share(m_percent, height);
         }
     } else {
+        m_y = barTop();
         m_height = barHeight(height);
         if (keepPercent) {
             m_x = share(m_percent, width);

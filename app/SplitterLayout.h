@@ -62,7 +62,7 @@ public:
     bool rightDoubleClick(int width, int height);
 
     // The parent is now `width` by `height`: the bar spans the new width
-    // (horizontal) or height between the bands (vertical); with
+    // (horizontal) or the height between the bands (vertical); with
     // kSplitterKeepPercent its position follows the percentage.
     void resize(int width, int height);
 
