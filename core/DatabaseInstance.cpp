@@ -1,5 +1,6 @@
 #include "core/DatabaseInstance.h"
 
+#include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -28,6 +29,22 @@ struct Diagnostics {
 Diagnostics& diagnostics() {
     static Diagnostics d;
     return d;
+}
+
+// The SQLite driver loads the ODBC installer library for every connection and
+// unloads it at disconnect; the library's cache of odbc.ini look-ups is then
+// stranded (about 1.5 KiB per connection). Kept resident (RTLD_NODELETE), the
+// library keeps its cache reachable and reuses it. The handle itself is
+// closed at once.
+void keepInstallerLibraryResident() {
+    static const bool done = [] {
+        void* handle = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        if (handle != nullptr) {
+            dlclose(handle);
+        }
+        return true;
+    }();
+    (void)done;
 }
 
 // Stands in when not even an empty result set can be allocated, so that a
@@ -99,6 +116,7 @@ DatabaseInstance* DatabaseInstance::instance() {
 }
 
 DatabaseInstance::DatabaseInstance() {
+    keepInstallerLibraryResident();
     SQLHENV env = SQL_NULL_HENV;
     if (SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env) != SQL_SUCCESS) {
         return;
