@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+class MainWindow;
+
+// Process-wide state of the main program: where it is installed, where the
+// archive is, and its one main window.
+class AppState {
+public:
+    // Reads the installation folder from the registry value
+    // "DestinationPath" and derives the archive root (folder + "/VFS"). A
+    // missing value leaves the folder empty.
+    static void readInstallPath();
+
+    static const std::string& installPath();
+    static const std::string& archiveRoot();
+
+    static MainWindow* mainWindow();
+    static void setMainWindow(MainWindow* window);
+
+    // The help book: "zebdoc.htb" in the installation folder, or else the one
+    // beside the program. When neither exists, the first.
+    static std::string helpBookPath();
+};

@@ -1,0 +1,108 @@
+#pragma once
+
+// The main program's texts, by id. Message boxes, window titles, status
+// texts, toolbar labels and tooltips all come from here; the texts are the
+// program's own and are kept exactly as they are.
+
+namespace strings {
+
+enum Id : int {
+    kTitle = 103,      // window title and caption of every message box
+    kClassName = 109,  // name of the main window's class
+    kLabelAdd = 110,
+    kLabelEdit = 111,
+    kLabelSearch = 112,
+    kLabelGet = 113,
+    kSelectToModify = 114,
+    kLabelBrowse = 115,
+    kConfirmUnchanged = 116,
+    kLabelDelete = 117,
+    kSelectToDelete = 118,
+    kAtLeast = 119,
+    kAtMost = 120,
+    kIsLatest = 121,
+    kIsEarliest = 122,
+    kLabelOpen = 123,
+    kSelectToOpen = 125,
+    kVersionedFileTitle = 126,
+    kRevisionFileTitle = 127,
+    kReady = 128,
+    kStatusSearch = 129,
+    kStatusAdd = 130,
+    kStatusEdit = 131,
+    kStatusDelete = 132,
+    kStatusOpen = 133,
+    kTipAdd = 134,
+    kTipDelete = 135,
+    kTipEdit = 136,
+    kTipOpen = 137,
+    kTipSearch = 138,
+    kTipBrowse = 139,
+    kTipGet = 140,
+    kConfirmRemove = 141,
+    kStatusGet = 142,
+    kGetIncomplete = 144,
+    kGetComplete = 145,
+    kAddChooserTitle = 146,
+};
+
+struct Entry {
+    int id;
+    const char* text;
+};
+
+inline constexpr Entry kTable[] = {
+    {kTitle, "ZEBDOC"},
+    {kClassName, "ZEBDOC"},
+    {kLabelAdd, "Add"},
+    {kLabelEdit, "Edit"},
+    {kLabelSearch, "Search"},
+    {kLabelGet, "Get"},
+    {kSelectToModify,
+     "Please select a revision to modify either from the left pane or the right pane."},
+    {kLabelBrowse, "Browse"},
+    {kConfirmUnchanged,
+     "The selected file has the same size and timestamp as a file already in version control. "
+     "Confirm that you want to create a new version of the selected file."},
+    {kLabelDelete, "Delete"},
+    {kSelectToDelete,
+     "Please select a revision or versioned file from the left pane or the right pane."},
+    {kAtLeast, "at least"},
+    {kAtMost, "at most"},
+    {kIsLatest, "is latest"},
+    {kIsEarliest, "is earliest"},
+    {kLabelOpen, "Open"},
+    {kSelectToOpen, "Please select a revison to open either from left pane or the right pane."},
+    {kVersionedFileTitle, "Versioned File"},
+    {kRevisionFileTitle, "Revision File"},
+    {kReady, "Ready"},
+    {kStatusSearch, "Search for revisions with given criteria"},
+    {kStatusAdd, "Add files to version control"},
+    {kStatusEdit, "Edit attibutes of versioned file or revision of the file"},
+    {kStatusDelete, "Remove a versioned file or a revision of a file."},
+    {kStatusOpen, "Open a revision of a file with its associated application."},
+    {kTipAdd, "Add a new version"},
+    {kTipDelete, "Remove versioned file"},
+    {kTipEdit, "Edit attributes of a version"},
+    {kTipOpen, "Open with associated application"},
+    {kTipSearch, "Find revisions"},
+    {kTipBrowse, "Browse versioned files"},
+    {kTipGet, "Get an archived version"},
+    {kConfirmRemove, "Removing a version is irreversible. Press OK to proceed."},
+    {kStatusGet, "Recover a previously archived revision"},
+    {kGetIncomplete, "Get operation was not completely successful for some files"},
+    {kGetComplete, "Get operation has succesfully completed"},
+    {kAddChooserTitle, "Add  new file versions"},
+};
+
+// The text of a string id (UTF-8), or "" for an id the table lacks.
+inline const char* text(int id) {
+    for (const Entry& e : kTable) {
+        if (e.id == id) {
+            return e.text;
+        }
+    }
+    return "";
+}
+
+}  // namespace strings

@@ -1,0 +1,36 @@
+// The main program: start-up, then the event loop until the main window is
+// gone.
+
+#include <wx/app.h>
+#include <wx/init.h>
+
+#include "app/StartUp.h"
+#include "app/StringTable.h"
+
+namespace {
+
+class ZebdocApp : public wxApp {
+public:
+    bool OnInit() override {
+        SetAppName("zebdoc");
+        SetAppDisplayName(wxString::FromUTF8(strings::text(strings::kTitle)));
+        return startUp() != nullptr;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    wxApp::SetInstance(new ZebdocApp);
+    if (!wxEntryStart(argc, argv)) {
+        return 1;
+    }
+    int result = 0;
+    // Without a main window the program ends at once, with 0.
+    if (wxTheApp->CallOnInit()) {
+        result = wxTheApp->OnRun();
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+    return result;
+}
