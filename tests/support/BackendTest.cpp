@@ -4,7 +4,6 @@
 #include <glob.h>
 #include <sql.h>
 #include <sqlext.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
