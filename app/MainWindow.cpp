@@ -206,8 +206,14 @@ bool MainWindow::TryBefore(wxEvent& event) {
     return wxFrame::TryBefore(event);
 }
 
+// Notifications are the events by which the list and tree controls tell
+// their parent what happened (wxNotifyEvent and its kin), and the list
+// views' clicks. A control's plain commands (a button's click, a text
+// change) stay with the pane that made the control.
 bool MainWindow::routeNotification(wxEvent& event) {
-    if (!event.IsCommandEvent() || event.GetEventType() == wxEVT_CHILD_FOCUS || !m_leftPane) {
+    const bool notification = dynamic_cast<wxNotifyEvent*>(&event) != nullptr ||
+                              event.GetEventType() == ZEB_EVT_LIST_CLICK;
+    if (!notification || !m_leftPane) {
         return false;
     }
     if (isWithin(event.GetEventObject(), m_leftPane->getWindow())) {
