@@ -75,6 +75,8 @@ public:
     std::string statusDuringCommand;
     // Where a command puts the focus while it runs (none: unchanged).
     wxWindow* focusDuringCommand = nullptr;
+    // What else a command does.
+    std::function<void()> duringCommand;
 
 private:
     void note(const std::string& what) { m_journal.entries.push_back(m_name + ": " + what); }
@@ -83,6 +85,9 @@ private:
         statusDuringCommand = static_cast<MainWindow*>(main)->statusText().utf8_string();
         if (focusDuringCommand) {
             focusDuringCommand->SetFocus();
+        }
+        if (duringCommand) {
+            duringCommand();
         }
     }
 
