@@ -3,6 +3,10 @@
 // file and its tables), then versions a sample document and prints what the
 // repository holds. Running it again keeps the configuration and the data
 // and adds one more version.
+//
+// With --configure-only it stops once the configuration and the tables are
+// there; only a repository that holds no file yet gets the sample document
+// (version 1), so that a new user has something to look at.
 
 #include <unistd.h>
 
@@ -140,9 +144,20 @@ void printQuery(const char* title, const std::string& sql,
     }
 }
 
+bool repositoryIsEmpty() {
+    ResultSet* rows = DatabaseInstance::instance()->executeQuery("SELECT * FROM FILETABLE");
+    return !rows->next();
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const std::string option = argc > 1 ? argv[1] : "";
+    if (argc > 2 || (!option.empty() && option != "--configure-only")) {
+        std::fprintf(stderr, "usage: zebquickstart [--configure-only]\n");
+        return 2;
+    }
+    const bool configureOnly = option == "--configure-only";
     const std::string data = dataFolder();
     if (!makeFolders(data)) {
         std::fprintf(stderr, "Cannot create the folder %s\n", data.c_str());
@@ -162,6 +177,9 @@ int main() {
         std::printf("Created the tables MASTERZEB, REVTABLE and FILETABLE\n");
     } else {
         Schema::createIndexes();
+    }
+    if (configureOnly && !repositoryIsEmpty()) {
+        return 0;
     }
 
     // A sample document, changed on every run so that each run adds a version.
@@ -198,6 +216,9 @@ int main() {
             return 1;
         }
         std::printf("Put %s under version control (version 1)\n", sample.c_str());
+    }
+    if (configureOnly) {
+        return 0;
     }
 
     printQuery("FILETABLE", "SELECT * FROM FILETABLE", {"UID", "FilePath"}, nullptr);
