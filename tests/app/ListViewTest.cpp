@@ -8,7 +8,6 @@
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
-#include <wx/uiaction.h>
 
 #include <chrono>
 #include <memory>
@@ -108,21 +107,49 @@ protected:
         }
     }
 
-    // Moves the real pointer into a cell (row -1: the header above it).
-    void pointAt(long row, int displayColumn) {
-        wxListCtrl* list = m_view->listControl();
+    // A mouse event as the control's own windows receive it: on the header
+    // above `displayColumn` for row -1, else inside the cell (or `below`
+    // pixels under it).
+    void mouse(wxEventType type, long row, int displayColumn, int below = 0) {
+        auto* list = static_cast<ListControl*>(m_view->listControl());
         wxRect cell;
         ASSERT_TRUE(list->GetSubItemRect(row < 0 ? 0 : row, displayColumn, cell));
-        const wxPoint at =
-            row < 0 ? wxPoint(cell.x + 10, 5) : cell.GetPosition() + wxPoint(8, cell.height / 2);
-        m_sim.MouseMove(list->ClientToScreen(at));
-        zebtest::pumpFor(30);
+        wxWindow* target = list->itemArea();
+        wxPoint at = cell.GetPosition() + wxPoint(8, cell.height / 2 + below);
+        if (row < 0) {
+            for (wxWindow* child : list->GetChildren()) {
+                if (child != target) {
+                    target = child;  // the header
+                }
+            }
+            at = wxPoint(cell.x + 10, 0);
+        }
+        at = target->ScreenToClient(list->ClientToScreen(at));
+        if (row < 0) {
+            at.y = target->GetClientSize().y / 2;
+        }
+        wxMouseEvent event(type);
+        event.SetEventObject(target);
+        event.SetPosition(at);
+        event.SetLeftDown(type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK);
+        target->ProcessWindowEvent(event);
+    }
+
+    void click(long row, int displayColumn, int below = 0) {
+        mouse(wxEVT_LEFT_DOWN, row, displayColumn, below);
+        mouse(wxEVT_LEFT_UP, row, displayColumn, below);
+    }
+
+    static void key(wxWindow* target, wxEventType type, int code) {
+        wxKeyEvent event(type);
+        event.m_keyCode = code;
+        event.SetEventObject(target);
+        target->ProcessWindowEvent(event);
     }
 
     wxFrame* m_frame = nullptr;
     ListView* m_view = nullptr;
     std::unique_ptr<ListView> m_owned;
-    wxUIActionSimulator m_sim;
 };
 
 }  // namespace
@@ -159,11 +186,10 @@ TEST_F(ListViewTest, HeaderClicksCycleTheSortAndTheIndicator) {
     ReportView* view = revisions();
     wxListCtrl* list = view->listControl();
     EXPECT_EQ(list->GetSortIndicator(), -1);
-    // A real click on the "Ver." header, through the parent's routing:
-    // text order, "10" before "9".
+    // A click on the "Ver." header, through the parent's routing: text
+    // order, "10" before "9".
     zebtest::pumpFor(100);
-    pointAt(-1, 0);
-    m_sim.MouseClick();
+    click(-1, 0);
     ASSERT_TRUE(zebtest::pumpUntil([&] { return view->sortColumn() == 0; }));
     EXPECT_EQ(shown(0), (Texts{"1", "10", "2", "9"}));
     EXPECT_EQ(list->GetSortIndicator(), 0);
@@ -327,11 +353,9 @@ TEST_F(ListViewTest, EditViewEditsTheValueInPlace) {
     wxListCtrl* list = view->listControl();
 
     EXPECT_FALSE(view->editValue(4));
-    // A double-click on the value opens the editor over it; typing and
-    // Enter accept.
-    pointAt(1, 1);
-    m_sim.MouseDblClick();
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return view->editor() && view->editor()->HasFocus(); }));
+    // A double-click on the value opens the editor over it; Enter accepts.
+    mouse(wxEVT_LEFT_DCLICK, 1, 1);
+    ASSERT_TRUE(view->editor() && view->editor()->IsShown());
     wxTextCtrl* editor = view->editor();
     EXPECT_EQ(view->editedRow(), 1);
     EXPECT_EQ(editor->GetValue(), "Draft");
@@ -339,29 +363,35 @@ TEST_F(ListViewTest, EditViewEditsTheValueInPlace) {
     ASSERT_TRUE(list->GetSubItemRect(1, 1, cell));
     EXPECT_TRUE(wxRect(list->ClientToScreen(cell.GetPosition()), cell.GetSize())
                     .Contains(editor->GetScreenPosition() + wxPoint(2, 2)));
-    m_sim.Text("Final");
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return editor->GetValue() == "Final"; }));
-    m_sim.Char(WXK_RETURN);
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return !ends.empty(); }));
+    editor->ChangeValue("Final");
+    key(editor, wxEVT_CHAR, WXK_RETURN);
+    ASSERT_EQ(ends.size(), 1u);
     EXPECT_FALSE(editor->IsShown());
     EXPECT_EQ(list->GetItemText(1, 1), "Final");
 
     // F2 edits the focused row; Escape cancels.
+    auto* area = static_cast<ListControl*>(list)->itemArea();
     list->SetItemState(2, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
-    static_cast<ListControl*>(list)->itemArea()->SetFocus();
-    zebtest::pumpFor(30);
-    m_sim.Char(WXK_F2);
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return editor->HasFocus(); }));
-    m_sim.Text("zzz");
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return editor->GetValue() == "zzz"; }));
-    m_sim.Char(WXK_ESCAPE);
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return ends.size() == 2; }));
+    key(area, wxEVT_KEY_DOWN, WXK_F2);
+    ASSERT_TRUE(editor->IsShown());
+    EXPECT_EQ(view->editedRow(), 2);
+    editor->ChangeValue("zzz");
+    key(editor, wxEVT_CHAR, WXK_ESCAPE);
+    ASSERT_EQ(ends.size(), 2u);
     EXPECT_EQ(list->GetItemText(2, 1), "notes");
 
-    // A double-click on the label edits nothing.
-    pointAt(0, 0);
-    m_sim.MouseDblClick();
-    zebtest::pumpFor(200);
+    // A click on the value of the row that is already selected edits it;
+    // a double-click on the label edits nothing.
+    click(3, 1);
+    ASSERT_TRUE(zebtest::pumpUntil([&] { return list->GetItemState(3, wxLIST_STATE_SELECTED); }));
+    zebtest::pumpFor(50);
+    EXPECT_FALSE(editor->IsShown());
+    click(3, 1);
+    ASSERT_TRUE(zebtest::pumpUntil([&] { return editor->IsShown(); }));
+    EXPECT_EQ(view->editedRow(), 3);
+    view->endEdit(true);
+    mouse(wxEVT_LEFT_DCLICK, 0, 0);
+    zebtest::pumpFor(50);
     EXPECT_FALSE(editor->IsShown());
 
     // Opening another edit accepts the open one.
@@ -371,9 +401,10 @@ TEST_F(ListViewTest, EditViewEditsTheValueInPlace) {
     view->endEdit(true);
     view->endEdit(true);
     zebtest::pumpFor(50);
-    EXPECT_EQ(ends, (std::vector<End>{
-                        {1, "Final", false}, {2, "", true}, {0, "changed", false}, {3, "", true}}));
-    EXPECT_EQ(begins, 4);
+    const std::vector<End> expected = {
+        {1, "Final", false}, {2, "", true}, {3, "", true}, {0, "changed", false}, {3, "", true}};
+    EXPECT_EQ(ends, expected);
+    EXPECT_EQ(begins, 5);
     veto = true;
     EXPECT_FALSE(view->editValue(1));
     EXPECT_FALSE(editor->IsShown());
@@ -389,17 +420,12 @@ TEST_F(ListViewTest, LeftClickIsToldAfterTheSelectionChanged) {
         selections.push_back(selected(4));
     });
     zebtest::pumpFor(100);
-    pointAt(2, 1);
-    m_sim.MouseClick();
+    click(2, 1);
     ASSERT_TRUE(zebtest::pumpUntil([&] { return rows.size() == 1; }));
     EXPECT_EQ(rows[0], 2);
     EXPECT_EQ(selections[0], (Texts{"uid-9"}));
-
-    wxRect last;
-    ASSERT_TRUE(view->listControl()->GetItemRect(3, last));
-    m_sim.MouseMove(view->listControl()->ClientToScreen(wxPoint(20, last.GetBottom() + 60)));
-    zebtest::pumpFor(30);
-    m_sim.MouseClick();
+    // Below the last row: no row.
+    click(3, 0, 80);
     ASSERT_TRUE(zebtest::pumpUntil([&] { return rows.size() == 2; }));
     EXPECT_EQ(rows[1], -1);
 }

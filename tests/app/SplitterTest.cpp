@@ -1,10 +1,9 @@
 // The splitter window: its notifications to the parent, driven through its
-// mouse handlers and once through the real pointer. The arithmetic is
-// SplitterLayoutTest's.
+// mouse handlers (the real pointer is shared by every test on the display).
+// The arithmetic is SplitterLayoutTest's.
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
-#include <wx/uiaction.h>
 
 #include <vector>
 
@@ -169,20 +168,4 @@ TEST_F(SplitterTest, ResizeFollowsTheParentAndNotifies) {
     m_bar->resize();
     EXPECT_EQ(m_bar->GetRect(), wxRect(400, 42, 2, 600 - 42 - 30));
     EXPECT_EQ(m_moves, (std::vector<int>{before, 500, 400}));
-}
-
-TEST_F(SplitterTest, RealPointerDragNotifiesOnRelease) {
-    ASSERT_NE(make(33, kSplitterPlain), nullptr);
-    m_moves.clear();
-    wxUIActionSimulator sim;
-    sim.MouseMove(m_bar->ClientToScreen(wxPoint(1, 100)));
-    zebtest::pumpFor(50);
-    sim.MouseDown();
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return m_bar->isDragging(); }));
-    sim.MouseMove(m_frame->ClientToScreen(wxPoint(500, 120)));
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return m_bar->getX() == 500; }));
-    EXPECT_TRUE(m_moves.empty());
-    sim.MouseUp();
-    ASSERT_TRUE(zebtest::pumpUntil([&] { return !m_moves.empty(); }));
-    EXPECT_EQ(m_moves, std::vector<int>{500});
 }
