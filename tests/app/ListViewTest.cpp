@@ -468,8 +468,8 @@ TEST_F(ListViewTest, LargeTablesCostOnlyTheVisibleCells) {
     auto* control = static_cast<ListControl*>(view->listControl());
     ASSERT_TRUE(zebtest::pumpUntil([&] { return control->textRequests() > 0; }));
     zebtest::pumpFor(100);
-    // Only the rows on screen were asked for.
-    EXPECT_LT(control->textRequests(), 4 * 200);
+    // A few paints of the rows on screen, not 400,000 cells.
+    EXPECT_LT(control->textRequests(), 5000);
     RecordProperty("textRequests", std::to_string(control->textRequests()));
 
     clickColumn(3);
