@@ -3,9 +3,12 @@
 // A main window made by the program's start-up, with recording left panes
 // and a scripted user interface in place of the person at the desk.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
+
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/menu.h>
@@ -13,6 +16,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
+#include <cctype>
 
 #include <functional>
 
@@ -30,6 +34,34 @@
 #include "tests/app/WxPump.h"
 
 namespace zebtest {
+
+// Keyboard and mouse simulation goes through the display server, whose
+// pointer and modifier keys all the tests of a run share: tests that type
+// or drag hold this lock (one per display) while they do.
+class DisplayInputLock {
+public:
+    DisplayInputLock() {
+        const char* display = std::getenv("DISPLAY");
+        std::string name = "/tmp/zebdoc-input-";
+        for (const char* c = display ? display : ""; *c; ++c) {
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        }
+        m_fd = ::open((name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd >= 0) {
+            ::flock(m_fd, LOCK_EX);
+        }
+    }
+    ~DisplayInputLock() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    DisplayInputLock(const DisplayInputLock&) = delete;
+    DisplayInputLock& operator=(const DisplayInputLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
 
 // What happened, in order, as "pane 1: editAttributes" and the like.
 struct Journal {

@@ -9,6 +9,8 @@ namespace {
 
 class MainWindowKeysTest : public MainWindowTest {
 protected:
+    DisplayInputLock m_inputLock;
+
     // Types the key with the modifiers into the left pane's field and waits
     // until `happened` holds.
     bool type(int key, int modifiers, const std::function<bool()>& happened) {

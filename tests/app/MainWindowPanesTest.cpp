@@ -99,6 +99,7 @@ TEST_F(MainWindowPanesTest, SplitterNoticeMovesThePanesUnlessTheBarIsAtZero) {
 }
 
 TEST_F(MainWindowPanesTest, DraggingTheBarMovesThePanesWhenItEnds) {
+    DisplayInputLock inputLock;
     resizeTo(900, 600);
     Splitter* bar = window->splitter();
     const int startX = bar->getX();

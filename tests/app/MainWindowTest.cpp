@@ -214,6 +214,7 @@ TEST_F(MainWindowTest, ExitDestroysTheWindow) {
 }
 
 TEST_F(MainWindowTest, FocusComesBackAfterEveryCommandButDelete) {
+    DisplayInputLock inputLock;
     wxTextCtrl* field = pane()->field();
     auto* elsewhere = new wxTextCtrl(window, wxID_ANY, "", wxPoint(500, 200), wxSize(80, -1));
     pane()->focusDuringCommand = elsewhere;
