@@ -32,12 +32,17 @@ struct Round {
         }
         return sum;
     }
-    double median() const {
+    // The time below which `share` of the versions took.
+    double percentile(double share) const {
+        if (seconds.empty()) {
+            return 0;
+        }
         std::vector<double> sorted = seconds;
         std::sort(sorted.begin(), sorted.end());
-        const size_t n = sorted.size();
-        return n == 0 ? 0 : n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+        const size_t at = static_cast<size_t>(share * static_cast<double>(sorted.size() - 1) + 0.5);
+        return sorted[std::min(at, sorted.size() - 1)];
     }
+    double median() const { return percentile(0.5); }
     void add(const Round& other) {
         seconds.insert(seconds.end(), other.seconds.begin(), other.seconds.end());
         statements += other.statements;
@@ -48,7 +53,8 @@ struct Round {
 constexpr int kBlock = 50;
 
 const char* const kUsage =
-    "Usage: bench_add [--files N] [--size BYTES] [--no-git] [data source options]\n"
+    "Usage: bench_add [--files N] [--size BYTES] [--no-git] [--times FILE]\n"
+    "                 [data source options]\n"
     "\n"
     "Versions N files (default 1000) of BYTES bytes (default 4096) through the core\n"
     "library, then a second version of each. With each file, the same is done with\n"
@@ -56,7 +62,7 @@ const char* const kUsage =
     "files (ours and git alternate in blocks of 50 files, so that both see the\n"
     "same load).\n"
     "Prints the time per version, the SQL statements per add and the ratio\n"
-    "ours/git.\n"
+    "ours/git. --times writes each version's time to FILE.\n"
     "\n";
 
 std::string fileName(int i) {
@@ -102,10 +108,31 @@ void timeGit(const std::string& repo, int i, Round& round) {
     round.seconds.push_back(bench::now() - start);
 }
 
+// One line per version in the order they were made: round, file, ours, git.
+void writeTimes(const std::string& path, const Round ours[2], const Round theirs[2]) {
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (out == nullptr) {
+        return;
+    }
+    std::fprintf(out, "round file ours_ms git_ms\n");
+    for (int version = 0; version < 2; ++version) {
+        for (size_t i = 0; i < ours[version].seconds.size(); ++i) {
+            const bool hasGit = i < theirs[version].seconds.size();
+            std::fprintf(out, "%d %zu %.3f %.3f\n", version + 1, i,
+                         1000.0 * ours[version].seconds[i],
+                         hasGit ? 1000.0 * theirs[version].seconds[i] : 0.0);
+        }
+    }
+    std::fclose(out);
+}
+
 void print(const char* what, const Round& round, bool statements) {
     const size_t n = round.seconds.size();
-    std::printf("%-22s %6zu in %8.3f s: %7.3f ms per version (median %7.3f ms)", what, n,
-                round.total(), 1000.0 * round.total() / n, 1000.0 * round.median());
+    std::printf(
+        "%-22s %5zu in %7.3f s: %6.3f ms per version (median %6.3f, 90%% %6.3f, max "
+        "%7.3f)",
+        what, n, round.total(), 1000.0 * round.total() / n, 1000.0 * round.median(),
+        1000.0 * round.percentile(0.9), 1000.0 * round.percentile(1.0));
     if (statements) {
         std::printf(", %.1f statements per add", static_cast<double>(round.statements) / n);
     }
@@ -127,11 +154,14 @@ int main(int argc, char** argv) {
     int count = 1000;
     uint64_t size = 4096;
     bool git = true;
+    std::string timesFile;
     for (size_t i = 0; i < rest.size(); ++i) {
         if (rest[i] == "--files" && i + 1 < rest.size()) {
             count = std::atoi(rest[++i].c_str());
         } else if (rest[i] == "--size" && i + 1 < rest.size()) {
             size = std::strtoull(rest[++i].c_str(), nullptr, 10);
+        } else if (rest[i] == "--times" && i + 1 < rest.size()) {
+            timesFile = rest[++i];
         } else if (rest[i] == "--no-git") {
             git = false;
         } else {
@@ -201,6 +231,9 @@ int main(int argc, char** argv) {
     }
     std::printf("fdatasync of 4 KiB here: median %.3f ms before, %.3f ms after\n",
                 1000.0 * flushBefore, 1000.0 * bench::flushLatency(world.dir()));
+    if (!timesFile.empty()) {
+        writeTimes(timesFile, ours, theirs);
+    }
     Round oursAll = ours[0];
     oursAll.add(ours[1]);
     print("ours, first versions", ours[0], true);
