@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+
+class IZEB;
+class SelectContext;
+class SelectionWalk;
+class wxWindow;
+
+// The shared bodies of Edit, Delete, Open and Get. Each left pane calls them
+// from its own command operations and then does its own part afterwards
+// (the tree: onSelectionChanged, pruneMissing, focus; the search form: run
+// the search again, deleteSelectedRows, setCommandState). Messages and
+// dialogs go through userInterface().
+namespace VersionCommands {
+
+// Edit: message 114 when the walk yields nothing; else the Edit dialog for
+// each item, modal on mainWindow. The dialog works on the context's current
+// item, which the walk has just set. `afterDialog` runs after each dialog
+// (the tree restores the focus there). True when any dialog ended with OK.
+bool editItems(wxWindow* mainWindow, SelectionWalk& walk, SelectContext& context,
+               const std::function<void()>& afterDialog = {});
+
+// The Edit dialog on one item: 1 on OK (name and notes stored), 2 on Cancel.
+// A null item shows an empty dialog.
+int runEditDialog(wxWindow* mainWindow, IZEB* item);
+
+// What Delete did, for the pane's afterwards-part.
+struct DeleteOutcome {
+    bool confirmed = false;    // message 141 answered with OK
+    int destroyed = 0;         // items whose destroy succeeded
+    bool anyItem = false;      // the walk yielded something
+    bool anyRevision = false;  // a RevisionFile was among the items
+};
+
+// Delete: asks message 141 (OK/Cancel, warning icon); on Cancel nothing is
+// removed and `confirmed` is false. Else walks (dropping as given) and
+// destroys every item. `beforeWalk` runs between the confirmation and the
+// walk (the tree restores the focus there). Message 118 is the pane's.
+DeleteOutcome deleteItems(wxWindow* mainWindow, SelectionWalk& walk, bool dropping,
+                          const std::function<void()>& beforeWalk = {});
+
+// Open: opens every RevisionFile the walk yields with the person's default
+// application: a copy in a private folder, named by the revision's UID and
+// the extension of the working file's name, removed when the application
+// ends, or kept read-only until the program exits when the launched process
+// handed the file to one already running. Message 125 when none was
+// opened. Returns the number of revisions launched.
+int openItems(wxWindow* mainWindow, SelectionWalk& walk);
+
+// Get: restores every RevisionFile the walk yields; then message 125 (none
+// was a revision), 144 (a restore failed) or 145, information icon.
+void restoreItems(wxWindow* mainWindow, SelectionWalk& walk);
+
+// Removes the copies Open kept for applications that were already running.
+// The program calls it once on its way out.
+void removeOpenedCopies();
+
+// Removes what earlier runs of the program left in the private folder and
+// that no running instance holds. The program calls it at start-up.
+void cleanStaleOpenedCopies();
+
+}  // namespace VersionCommands
