@@ -85,8 +85,21 @@ std::string lowerAscii(const std::string& text) {
     return lower;
 }
 
-bool containsText(const std::string& text, const std::string& part) {
-    return part.empty() || text.find(part) != std::string::npos;
+bool containsLowered(const std::string& text, const std::string& lowerPart) {
+    if (lowerPart.empty()) {
+        return true;
+    }
+    const size_t n = lowerPart.size();
+    for (size_t at = 0; at + n <= text.size(); ++at) {
+        size_t i = 0;
+        while (i < n && lowerChar(text[at + i]) == lowerPart[i]) {
+            ++i;
+        }
+        if (i == n) {
+            return true;
+        }
+    }
+    return false;
 }
 
 uint64_t fieldNumber(const std::string& text, uint64_t limit) {
@@ -211,10 +224,8 @@ int64_t dayEnd(int year, int month, int day) {
 
 bool matchesCriteria(const RevisionRecord& record, const SearchCriteria& criteria,
                      const std::vector<std::string>& typeSet, const std::string& archiveRoot) {
-    if (!criteria.nameHas.empty() && !containsText(lowerAscii(record.name), criteria.nameHas)) {
-        return false;
-    }
-    if (!criteria.noteHas.empty() && !containsText(lowerAscii(record.notes), criteria.noteHas)) {
+    if (!containsLowered(record.name, criteria.nameHas) ||
+        !containsLowered(record.notes, criteria.noteHas)) {
         return false;
     }
     if (criteria.dateChecked) {

@@ -67,8 +67,9 @@ SearchCriteria readCriteria(const SearchFormValues& form, int64_t fromTime, int6
 
 // A-Z lower-cased, every other byte as it is.
 std::string lowerAscii(const std::string& text);
-// Whether `text` holds `part` (an empty part is held by every text).
-bool containsText(const std::string& text, const std::string& part);
+// Whether `text`, lower-cased, holds `lowerPart` (an empty part is held by
+// every text).
+bool containsLowered(const std::string& text, const std::string& lowerPart);
 
 // The unsigned decimal number a field holds, blanks around it allowed; 0
 // for an empty field or one holding anything else. Values beyond `limit`

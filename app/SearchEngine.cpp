@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 #include <utility>
 
 #include "core/DatabaseInstance.h"
@@ -35,12 +36,27 @@ struct TextColumn {
     char buffer[Size];
 };
 
-// The search statement's columns, read from the current row.
+// The search statement's columns of the current row. The name and the note
+// are read first and only as far as the criteria need them, so that a row
+// the text criteria reject costs no further reads; the note is read only
+// for the note criterion (no result shows it).
 class SearchColumns {
 public:
-    void read(ResultSet* rs, RevisionRecord& record) {
+    explicit SearchColumns(const SearchCriteria& criteria) : m_criteria(criteria) {}
+
+    // False when the row fails the name or note criterion (then `record`
+    // is incomplete).
+    bool read(ResultSet* rs, RevisionRecord& record) {
         record.name = m_name.read(rs);
-        record.notes = m_notes.read(rs);
+        if (!containsLowered(record.name, m_criteria.nameHas)) {
+            return false;
+        }
+        if (!m_criteria.noteHas.empty()) {
+            record.notes = m_notes.read(rs);
+            if (!containsLowered(record.notes, m_criteria.noteHas)) {
+                return false;
+            }
+        }
         record.time = m_time.read(rs);
         char* path = m_path.read(rs);
         VersionedFile::processFilePath(path, true);
@@ -52,9 +68,11 @@ public:
             version = 0;
         }
         record.version = version;
+        return true;
     }
 
 private:
+    const SearchCriteria& m_criteria;
     TextColumn<kShortBuffer> m_name{"REVNAME"};
     TextColumn<kLongBuffer> m_notes{"REVNOTES"};
     TextColumn<kShortBuffer> m_time{"REVTIME"};
@@ -63,9 +81,53 @@ private:
     TextColumn<kShortBuffer> m_masterUid{"MASTERUID"};
 };
 
-long long versionOf(const Row& row) {
-    return parseCellNumber(cellOf(row, kVersionCell));
-}
+// Keeps, of the rows offered, the one with the highest (latest) or lowest
+// (earliest) version number of each versioned file; gives them ordered by
+// the versioned file's UID.
+class OnePerFile {
+public:
+    explicit OnePerFile(long versionMode)
+        : m_earliest(versionMode == SearchCriteria::kIsEarliest) {}
+
+    void offer(Row&& row) {
+        const long long version = parseCellNumber(cellOf(row, kVersionCell));
+        auto found = m_kept.find(cellOf(row, kMasterUidCell));
+        if (found == m_kept.end()) {
+            std::string key = cellOf(row, kMasterUidCell);
+            m_kept.emplace(std::move(key), Kept{version, std::move(row)});
+            return;
+        }
+        Kept& kept = found->second;
+        if (m_earliest ? version < kept.version : version > kept.version) {
+            kept = Kept{version, std::move(row)};
+        }
+    }
+
+    Rows take() {
+        std::vector<std::pair<const std::string*, Row*>> order;
+        order.reserve(m_kept.size());
+        for (auto& [key, kept] : m_kept) {
+            order.emplace_back(&key, &kept.row);
+        }
+        std::sort(order.begin(), order.end(),
+                  [](const auto& a, const auto& b) { return *a.first < *b.first; });
+        Rows rows;
+        rows.reserve(order.size());
+        for (auto& entry : order) {
+            rows.push_back(std::move(*entry.second));
+        }
+        m_kept.clear();
+        return rows;
+    }
+
+private:
+    struct Kept {
+        long long version;
+        Row row;
+    };
+    bool m_earliest;
+    std::unordered_map<std::string, Kept> m_kept;
+};
 
 }  // namespace
 
@@ -94,26 +156,11 @@ Row makeResultRow(const RevisionRecord& record, const SearchCriteria& criteria) 
 }
 
 void keepLatestOrEarliest(Rows& results, long versionMode) {
-    std::sort(results.begin(), results.end(), [](const Row& a, const Row& b) {
-        const std::string& ma = cellOf(a, kMasterUidCell);
-        const std::string& mb = cellOf(b, kMasterUidCell);
-        if (ma != mb) {
-            return ma < mb;
-        }
-        return versionOf(a) < versionOf(b);
-    });
-    const bool earliest = versionMode == SearchCriteria::kIsEarliest;
-    Rows kept;
-    for (size_t first = 0; first < results.size();) {
-        size_t end = first + 1;
-        while (end < results.size() &&
-               cellOf(results[end], kMasterUidCell) == cellOf(results[first], kMasterUidCell)) {
-            ++end;
-        }
-        kept.push_back(std::move(results[earliest ? first : end - 1]));
-        first = end;
+    OnePerFile kept(versionMode);
+    for (Row& row : results) {
+        kept.offer(std::move(row));
     }
-    results = std::move(kept);
+    results = kept.take();
 }
 
 std::vector<std::string> readTypeSet() {
@@ -128,30 +175,29 @@ std::vector<std::string> readTypeSet() {
     return buildTypeSet(paths);
 }
 
-bool runSearch(const SearchCriteria& criteria, const std::vector<std::string>& typeSet,
-               const std::string& archiveRoot, Rows& results, const Progress& progress) {
+void runSearch(const SearchCriteria& criteria, const std::vector<std::string>& typeSet,
+               const std::string& archiveRoot, Rows& results) {
     results.clear();
     ResultSet* rs =
         DatabaseInstance::instance()->executeQuery(Statements::selectRevisionsWithPaths());
-    SearchColumns columns;
+    SearchColumns columns(criteria);
     RevisionRecord record;
-    int sinceProgress = 0;
+    // "is latest" and "is earliest" keep one row per file as the rows come,
+    // instead of holding every matching row until the end.
+    const bool onePerFile = criteria.keepsOnePerFile();
+    OnePerFile kept(criteria.versionMode);
     while (rs->next()) {
-        columns.read(rs, record);
-        if (matchesCriteria(record, criteria, typeSet, archiveRoot)) {
-            results.push_back(makeResultRow(record, criteria));
-        }
-        if (progress && ++sinceProgress == kProgressRows) {
-            sinceProgress = 0;
-            if (!progress()) {
-                return false;
+        if (columns.read(rs, record) && matchesCriteria(record, criteria, typeSet, archiveRoot)) {
+            if (onePerFile) {
+                kept.offer(makeResultRow(record, criteria));
+            } else {
+                results.push_back(makeResultRow(record, criteria));
             }
         }
     }
-    if (criteria.keepsOnePerFile()) {
-        keepLatestOrEarliest(results, criteria.versionMode);
+    if (onePerFile) {
+        results = kept.take();
     }
-    return true;
 }
 
 }  // namespace search

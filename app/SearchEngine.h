@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,16 +35,10 @@ void keepLatestOrEarliest(Rows& results, long versionMode);
 // buildTypeSet). A failed statement gives an empty set.
 std::vector<std::string> readTypeSet();
 
-// Called every `kProgressRows` rows while a search reads; returning false
-// stops the search.
-constexpr int kProgressRows = 2000;
-using Progress = std::function<bool()>;
-
 // Runs the search statement, keeps the rows that match, in the order the
 // data source returns them, and for "is latest" / "is earliest" one row per
-// versioned file. A failed statement gives no rows. False when `progress`
-// stopped it (the rows found so far are kept, unreduced).
-bool runSearch(const SearchCriteria& criteria, const std::vector<std::string>& typeSet,
-               const std::string& archiveRoot, Rows& results, const Progress& progress = {});
+// versioned file. A failed statement gives no rows.
+void runSearch(const SearchCriteria& criteria, const std::vector<std::string>& typeSet,
+               const std::string& archiveRoot, Rows& results);
 
 }  // namespace search

@@ -44,7 +44,7 @@ protected:
 
     Rows search(const SearchCriteria& criteria, const std::vector<std::string>& types = {}) {
         Rows rows;
-        EXPECT_TRUE(search::runSearch(criteria, types, ArchiveRoot::path(), rows));
+        search::runSearch(criteria, types, ArchiveRoot::path(), rows);
         return rows;
     }
     static SearchCriteria versionCriteria(long mode) {
@@ -154,25 +154,9 @@ TEST_P(SearchEngineTest, FailedStatementGivesNoRows) {
     ASSERT_TRUE(rawExec("DROP TABLE FILETABLE"));
     resetInstance();
     Rows rows = {{"stale"}};
-    EXPECT_TRUE(search::runSearch(SearchCriteria(), {}, ArchiveRoot::path(), rows));
+    search::runSearch(SearchCriteria(), {}, ArchiveRoot::path(), rows);
     EXPECT_TRUE(rows.empty());
     EXPECT_TRUE(search::readTypeSet().empty());
-}
-
-TEST_P(SearchEngineTest, ProgressCanStopTheSearch) {
-    addFile("1x1x1", "/docs/a.txt");
-    for (int v = 1; v <= search::kProgressRows + 5; ++v) {
-        addRevision("1x1x1", v);
-    }
-    int calls = 0;
-    Rows rows;
-    EXPECT_FALSE(search::runSearch(versionCriteria(SearchCriteria::kIsLatest), {},
-                                   ArchiveRoot::path(), rows, [&calls] {
-                                       ++calls;
-                                       return false;
-                                   }));
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(rows.size(), static_cast<size_t>(search::kProgressRows));
 }
 
 ZEB_INSTANTIATE_BACKENDS(SearchEngineTest);
