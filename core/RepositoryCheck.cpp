@@ -125,8 +125,18 @@ private:
         auto it = m_archive.copies.find(dir);
         return it != m_archive.copies.end() && it->second.count(name) > 0;
     }
+    // Copies in a folder that could not be listed are unknown: nothing that
+    // depends on their absence is repaired there.
     bool holdsCopies(const std::string& dir) const {
-        return !dir.empty() && m_archive.copies.count(dir) > 0;
+        return !dir.empty() && (m_archive.copies.count(dir) > 0 || unreadable(dir));
+    }
+    bool unreadable(const std::string& path) const {
+        for (const auto& [folder, reason] : m_archive.unreadableFolders) {
+            if (path == folder || startsWith(path, folder + "/")) {
+                return true;
+            }
+        }
+        return false;
     }
     // A copy of that name somewhere in the archive, or empty.
     std::string copyElsewhere(const std::string& name) const {
@@ -164,6 +174,11 @@ private:
             if (!elsewhere.empty()) {
                 m_pass.add(kind, uid, expected, what,
                            "a copy of that name lies at " + elsewhere + "; the row stays with it");
+                continue;
+            }
+            if (!expected.empty() && unreadable(dir)) {
+                m_pass.add(kind, uid, expected, what,
+                           "its folder cannot be listed; the row stays until it can");
                 continue;
             }
             Action action;
@@ -377,12 +392,17 @@ bool carryOut(const Action& action, std::string& why) {
             }
             return true;
         }
-        case Action::Type::DeleteRevision:
-            if (!action.path.empty() && fs::exists(action.path)) {
-                why = "its archived copy has appeared meanwhile; the row stays";
+        case Action::Type::DeleteRevision: {
+            // Only a copy known to be missing lets its row go.
+            fs::FileStatus copy;
+            if (!action.path.empty() && (!fs::getStatus(action.path, copy) || copy.exists)) {
+                why =
+                    "its archived copy is there after all (or cannot be looked at); the row "
+                    "stays";
                 return false;
             }
             return runDelete(Statements::deleteRevision(action.uid), why);
+        }
         case Action::Type::RecreateObject:
             if (zeb::core::hasRow(Statements::selectObject(action.uid))) {
                 return true;

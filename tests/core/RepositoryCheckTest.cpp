@@ -1,7 +1,9 @@
 #include "core/RepositoryCheck.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -249,6 +251,25 @@ TEST_P(RepositoryCheckTest, TemporaryFilesAndEmptyFoldersAreRemoved) {
     EXPECT_FALSE(pathExists(vfsRoot() + "/x"));
     EXPECT_EQ(listNames(vfsRoot() + docsDir() + "/a.txt"),
               std::vector<std::string>{revisionOf(a, 1)});
+    EXPECT_EQ(check(), Lines{});
+}
+
+TEST_P(RepositoryCheckTest, RowsInAFolderThatCannotBeListedStay) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not stop root from listing a folder";
+    }
+    const std::string a = add("a.txt", "a1");
+    const std::string dir = vfsRoot() + docsDir() + "/a.txt";
+    ASSERT_EQ(chmod(dir.c_str(), 0), 0);
+    check(true);
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    const RepositoryCheck::Finding* unreadable = finding(RepositoryCheck::Kind::UnreadableFolder);
+    ASSERT_NE(unreadable, nullptr);
+    EXPECT_EQ(unreadable->path, dir);
+    const RepositoryCheck::Finding* revision = finding(RepositoryCheck::Kind::RevisionWithoutCopy);
+    ASSERT_NE(revision, nullptr);
+    EXPECT_EQ(revision->outcome, Outcome::Kept);
+    EXPECT_EQ(allRows(), 3u);
     EXPECT_EQ(check(), Lines{});
 }
 
