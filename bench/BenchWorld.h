@@ -221,18 +221,18 @@ struct WorldOptions {
     std::string sqliteSync = "FULL";  // SyncPragma of the SQLite data source
     std::string error;
 
-    static bool parsePg(const std::string& spec, PgServer& out) {
+    static bool parsePg(const std::string& text, PgServer& out) {
         std::vector<std::string> parts;
         size_t start = 0;
         for (int i = 0; i < 3; ++i) {
-            const size_t colon = spec.find(':', start);
+            const size_t colon = text.find(':', start);
             if (colon == std::string::npos) {
                 return false;
             }
-            parts.push_back(spec.substr(start, colon - start));
+            parts.push_back(text.substr(start, colon - start));
             start = colon + 1;
         }
-        parts.push_back(spec.substr(start));  // the password may hold ':'
+        parts.push_back(text.substr(start));  // the password may hold ':'
         out = PgServer{parts[0], parts[1], parts[2], parts[3]};
         return !out.host.empty() && !out.port.empty();
     }
