@@ -53,7 +53,7 @@ private:
 };
 
 bool isWithin(const wxObject* object, const wxWindow* pane) {
-    const auto* window = wxDynamicCast(object, wxWindow);
+    const auto* window = dynamic_cast<const wxWindow*>(object);
     for (; window && pane; window = window->GetParent()) {
         if (window == pane) {
             return true;
@@ -236,8 +236,8 @@ bool MainWindow::routeNotification(wxEvent& event) {
 }
 
 void MainWindow::endLabelEdit(wxEvent& event) {
-    auto& edit = static_cast<wxListEvent&>(event);
-    if (edit.IsEditCancelled()) {
+    auto* edit = dynamic_cast<wxListEvent*>(&event);
+    if (!edit || edit->IsEditCancelled()) {
         return;
     }
     SelectContext* selection = m_leftPane->selectContext();
@@ -245,8 +245,8 @@ void MainWindow::endLabelEdit(wxEvent& event) {
     if (!item) {
         return;
     }
-    const std::string value = edit.GetLabel().utf8_string();
-    const long row = edit.GetIndex();
+    const std::string value = edit->GetLabel().utf8_string();
+    const long row = edit->GetIndex();
     auto* list = dynamic_cast<ListView*>(m_rightPane.get());
     if (row == 1) {
         item->setName(value.c_str());

@@ -50,7 +50,7 @@ void SelectContext::setCommandState(wxWindow* mainWindow, int kind) {
     const Command commands[] = {
         {kCmdEdit, any}, {kCmdGet, revision}, {kCmdOpen, revision}, {kCmdDelete, any}};
 
-    auto* frame = wxDynamicCast(mainWindow, wxFrame);
+    auto* frame = dynamic_cast<wxFrame*>(mainWindow);
     wxMenuBar* menus = frame ? frame->GetMenuBar() : nullptr;
     if (menus) {
         for (const Command& c : commands) {
@@ -60,7 +60,7 @@ void SelectContext::setCommandState(wxWindow* mainWindow, int kind) {
         }
     }
     auto* toolbar =
-        mainWindow ? wxDynamicCast(mainWindow->FindWindow(kToolbarWindowId), wxToolBar) : nullptr;
+        mainWindow ? dynamic_cast<wxToolBar*>(mainWindow->FindWindow(kToolbarWindowId)) : nullptr;
     if (toolbar) {
         for (const Command& c : commands) {
             if (toolbar->FindById(toWxId(c.id))) {

@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, HelpViewerOpensTheBookAtTheOverview) {
     wxHtmlHelpFrame* frame = nullptr;
     ASSERT_TRUE(pumpUntil([&] {
         for (wxWindow* top : wxTopLevelWindows) {
-            frame = frame ? frame : wxDynamicCast(top, wxHtmlHelpFrame);
+            frame = frame ? frame : dynamic_cast<wxHtmlHelpFrame*>(top);
         }
         return frame != nullptr && frame->IsShown();
     }));

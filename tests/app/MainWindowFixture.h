@@ -145,7 +145,7 @@ public:
         dialogTitles.push_back(dialog.GetTitle().utf8_string());
         std::string texts;
         for (wxWindow* child : dialog.GetChildren()) {
-            if (auto* label = wxDynamicCast(child, wxStaticText)) {
+            if (auto* label = dynamic_cast<wxStaticText*>(child)) {
                 texts += label->GetLabel().utf8_string() + "\n";
             }
         }

@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, AboutShowsIconVersionAndNotices) {
     bool hasOk = false;
     ui.duringModal = [&](wxDialog& dialog) {
         for (wxWindow* child : dialog.GetChildren()) {
-            auto* icon = wxDynamicCast(child, wxStaticBitmap);
+            auto* icon = dynamic_cast<wxStaticBitmap*>(child);
             hasIcon = hasIcon || (icon && icon->GetBitmap().IsOk());
             hasOk = hasOk || child->GetId() == wxID_OK;
         }
