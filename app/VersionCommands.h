@@ -44,8 +44,11 @@ DeleteOutcome deleteItems(wxWindow* mainWindow, SelectionWalk& walk, bool droppi
 // application: a copy in a private folder, named by the revision's UID and
 // the extension of the working file's name, removed when the application
 // ends, or kept read-only until the program exits when the launched process
-// handed the file to one already running. Message 125 when none was
-// opened. Returns the number of revisions launched.
+// handed the file to one already running. The walk is finished before the
+// first application starts, so nothing of it is used once commands can run
+// again during the wait; the caller should not rely on its pane either.
+// Message 125 when the walk yielded no revision. Returns the number of
+// revisions among the items (a failed copy or launch is not reported).
 int openItems(wxWindow* mainWindow, SelectionWalk& walk);
 
 // Get: restores every RevisionFile the walk yields; then message 125 (none
