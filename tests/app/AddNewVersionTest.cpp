@@ -1,0 +1,199 @@
+// Add New Version: the per-file loop on both data sources, the size note,
+// the progress dialog, and the command in the main window.
+
+#include "app/AddNewVersion.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <wx/progdlg.h>
+#include <wx/toplevel.h>
+
+#include <string>
+
+#include "app/CommandIds.h"
+#include "platform/FileSystem.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/app/VersionTestSupport.h"
+
+namespace zebtest {
+namespace {
+
+namespace fs = zeb::platform;
+
+const char* const kUnchanged =
+    "The selected file has the same size and timestamp as a file already in version control. "
+    "Confirm that you want to create a new version of the selected file.";
+
+wxGenericProgressDialog* progressDialog() {
+    for (wxWindow* w : wxTopLevelWindows) {
+        if (auto* dialog = dynamic_cast<wxGenericProgressDialog*>(w)) {
+            if (dialog->IsShown()) {
+                return dialog;
+            }
+        }
+    }
+    return nullptr;
+}
+
+class AddNewVersionTest : public RepositoryTest {
+protected:
+    void TearDown() override {
+        AddNewVersion::setProgressDelayForTesting(std::chrono::milliseconds(-1));
+        AddNewVersion::setAfterFileForTesting(nullptr);
+        RepositoryTest::TearDown();
+    }
+
+    AddNewVersion::Outcome add(const std::vector<std::string>& paths, const std::string& name = "",
+                               const std::string& note = "") {
+        ChosenFiles chosen;
+        chosen.paths = paths;
+        chosen.versionName = name;
+        chosen.versionNote = note;
+        return AddNewVersion::addFiles(nullptr, chosen);
+    }
+
+    // Name and note of each revision of the file at `path`, by version.
+    std::vector<Row> revisionRows(const std::string& path) {
+        return rawQuery("SELECT REVNAME, REVNOTES FROM REVTABLE WHERE MASTERUID = '" + uidOf(path) +
+                        "' ORDER BY REVVER");
+    }
+};
+
+TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTyped) {
+    const std::string a = workFile("a.txt", std::string(999, 'a'));
+    const std::string b = workFile("sub.d/b.odt", std::string(2500, 'b'));
+    const std::string c = workFile("c", "");
+    const auto outcome = add({a, b, c});
+    EXPECT_EQ(outcome.versionedFiles, 3);
+    EXPECT_EQ(outcome.failed, 0);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(revisionRows(a), std::vector<Row>({Row{"a.txt", "Size: 0 KB"}}));
+    EXPECT_EQ(revisionRows(b), std::vector<Row>({Row{"b.odt", "Size: 2 KB"}}));
+    EXPECT_EQ(revisionRows(c), std::vector<Row>({Row{"c", "Size: 0 KB"}}));
+    EXPECT_EQ(rawQuery("SELECT VerName, VerNotes FROM MASTERZEB WHERE UID = '" + uidOf(b) + "'"),
+              std::vector<Row>({Row{"b.odt", "Size: 2 KB"}}));
+    EXPECT_EQ(readFile(installDir() + "/VFS" + b + "/" + revisionsOf(uidOf(b))[0]),
+              std::string(2500, 'b'));
+
+    // Typed once, for all; a typed name alone leaves each its size note.
+    for (const auto& p : {a, b, c}) {
+        workFile(p.substr(workDir().size() + 6), "changed " + p);
+    }
+    EXPECT_EQ(add({a, b}, "Release 2", "sent to Ann").revisions, 2);
+    EXPECT_EQ(add({c}, "Release 2").revisions, 1);
+    EXPECT_EQ(revisionRows(a).at(1), (Row{"Release 2", "sent to Ann"}));
+    EXPECT_EQ(revisionRows(b).at(1), (Row{"Release 2", "sent to Ann"}));
+    EXPECT_EQ(revisionRows(c).at(1), (Row{"Release 2", "Size: 0 KB"}));
+}
+
+TEST_P(AddNewVersionTest, AnUnchangedFileIsAddedOnlyWhenConfirmed) {
+    const std::string a = workFile("a.txt", "aaa");
+    const std::string b = workFile("b.txt", "bbb");
+    const std::string c = workFile("c.txt", "ccc");
+    add({a, b, c});
+    writeFile(c, "changed");
+
+    ui.answers = {wxCANCEL, wxOK};
+    const auto outcome = add({a, b, c});
+    EXPECT_EQ(outcome.skipped, 1);
+    EXPECT_EQ(outcome.revisions, 2);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, kUnchanged);
+    EXPECT_EQ(ui.messages[0].caption, "ZEBDOC");
+    EXPECT_EQ(ui.messages[0].style, wxOK | wxCANCEL | wxICON_INFORMATION);
+    EXPECT_EQ(revisionRows(a).size(), 1u);
+    EXPECT_EQ(revisionRows(b).size(), 2u);
+    EXPECT_EQ(revisionRows(c).size(), 2u);
+    EXPECT_EQ(rawCount("SELECT UID FROM MASTERZEB"), 3u);
+}
+
+TEST_P(AddNewVersionTest, AFailingFileDoesNotStopTheOthers) {
+    const std::string a = workFile("a.txt", "aaa");
+    const std::string gone = workDir() + "/work/gone.txt";
+    const std::string b = workFile("b.txt", "bbb");
+    const auto outcome = add({a, gone, b});
+    EXPECT_EQ(outcome.versionedFiles, 2);
+    EXPECT_EQ(outcome.failed, 1);
+    EXPECT_EQ(uidOf(gone), "");
+    EXPECT_FALSE(uidOf(b).empty());
+}
+
+TEST_P(AddNewVersionTest, ProgressShowsTheFileAndCancelStopsAfterTheCurrentOne) {
+    const std::string a = workFile("a.txt", "aaa");
+    const std::string b = workFile("b.txt", "bbb");
+    const std::string c = workFile("c.txt", "ccc");
+
+    // Quick adds show nothing.
+    bool shown = false;
+    AddNewVersion::setAfterFileForTesting([&](size_t) { shown = shown || progressDialog(); });
+    add({a});
+    EXPECT_FALSE(shown);
+
+    AddNewVersion::setProgressDelayForTesting(std::chrono::milliseconds(0));
+    std::string message;
+    AddNewVersion::setAfterFileForTesting([&](size_t index) {
+        wxGenericProgressDialog* dialog = progressDialog();
+        ASSERT_NE(dialog, nullptr);
+        if (index == 0) {
+            message = dialog->GetMessage().utf8_string();
+            wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
+            cancel.SetEventObject(dialog->FindWindow(wxID_CANCEL));
+            dialog->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(cancel);
+        }
+    });
+    const auto outcome = add({b, c});
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(message, b);
+    EXPECT_FALSE(uidOf(b).empty());
+    EXPECT_EQ(uidOf(c), "");
+    EXPECT_EQ(progressDialog(), nullptr);
+}
+
+ZEB_INSTANTIATE_BACKENDS(AddNewVersionTest);
+
+TEST(AddNewVersionSizeNote, WholeSizeInThousandsRoundedDown) {
+    EXPECT_EQ(AddNewVersion::sizeNote(0), "Size: 0 KB");
+    EXPECT_EQ(AddNewVersion::sizeNote(999), "Size: 0 KB");
+    EXPECT_EQ(AddNewVersion::sizeNote(1000), "Size: 1 KB");
+    // Past 4 GiB the size does not wrap.
+    EXPECT_EQ(AddNewVersion::sizeNote(5000000000ull), "Size: 5000000 KB");
+
+    TempDir dir;
+    const std::string big = dir.path() + "/big.img";
+    writeFile(big, "");
+    ASSERT_EQ(::truncate(big.c_str(), 4294967296ll + 999000), 0);
+    EXPECT_EQ(AddNewVersion::sizeNoteOf(big), "Size: 4295966 KB");
+    EXPECT_EQ(AddNewVersion::sizeNoteOf(dir.path() + "/missing"), "Size: ");
+}
+
+// The command in the main window: the chooser, then a new browse tree.
+class AddNewVersionCommandTest : public MainWindowTest {};
+
+TEST_F(AddNewVersionCommandTest, ChooserThenANewTreeWhenBrowsing) {
+    TempDir dir;
+    const std::string file = dir.path() + "/a.txt";
+    writeFile(file, "a");
+    AnsweringUi answers;
+    menuCommand(kCmdAddNewVersion);
+    EXPECT_EQ(answers.chooserTitle, "Add  new file versions");
+    EXPECT_EQ(answers.chooserWildcard, "All|*|Text|*.txt;*.TXT");
+    // Nothing chosen: the tree stays.
+    EXPECT_EQ(journal.count("browse 2: made"), 0);
+
+    answers.files.paths = {file};
+    menuCommand(kCmdAddNewVersion);
+    EXPECT_EQ(journal.count("browse 1: deleted"), 1);
+    EXPECT_EQ(journal.count("browse 2: made"), 1);
+    EXPECT_TRUE(window->isBrowsing());
+
+    // A search form stays as it is.
+    menuCommand(kCmdSearch);
+    const size_t before = journal.entries.size();
+    menuCommand(kCmdAddNewVersion);
+    EXPECT_EQ(journal.entries.size(), before);
+    EXPECT_FALSE(window->isBrowsing());
+}
+
+}  // namespace
+}  // namespace zebtest
