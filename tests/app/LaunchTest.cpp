@@ -77,13 +77,6 @@ protected:
     std::string m_document;
 };
 
-TEST_F(LaunchTest, FindsTheDefaultApplicationOfTheType) {
-    Args argv;
-    std::string error;
-    ASSERT_TRUE(defaultApplicationCommand(m_document, argv, error)) << error;
-    EXPECT_EQ(argv, (Args{std::string(std::getenv("HOME")) + "/viewer.sh", m_document}));
-}
-
 TEST_F(LaunchTest, WaitsForTheApplicationWhileTheWindowWorks) {
     // Open runs the wait inside its command; About comes in meanwhile.
     bool ended = false;

@@ -80,16 +80,6 @@ TEST_P(SelectContextTest, EachResolutionReplacesTheHeldObjects) {
     // The sanitizer build tells whether the replaced objects were freed.
 }
 
-TEST_P(SelectContextTest, UnknownIdentifiersStillGiveObjects) {
-    SelectContext selection;
-    RevisionFile* revision = selection.resolveRevision(uidOf("1x2x3"), uidOf("4x5x6"));
-    ASSERT_NE(revision, nullptr);
-    EXPECT_EQ(nameOf(revision), "");
-    // Without a main window there are no commands to set.
-    selection.setCommandState(nullptr, SelectContext::kRevision);
-    EXPECT_EQ(selection.commandState(), SelectContext::kRevision);
-}
-
 INSTANTIATE_TEST_SUITE_P(SQLite, SelectContextTest, ::testing::Values(Backend::SQLite),
                          [](const ::testing::TestParamInfo<Backend>& info) {
                              return backendName(info.param);
