@@ -1,0 +1,14 @@
+#pragma once
+
+class wxFileDialog;
+class wxString;
+
+// The Add chooser's accept button reads "Add" (string 110) instead of the
+// chooser's own "Open". Call after constructing the chooser, before showing
+// it. False where the chooser's button cannot be reached (its label then
+// stays).
+bool labelAcceptButton(wxFileDialog& chooser, const wxString& label);
+
+// The label text of the chooser's accept button (a stock button gives its
+// stock id), without mnemonic marks; empty where it cannot be read.
+wxString acceptButtonLabel(wxFileDialog& chooser);
