@@ -1,6 +1,7 @@
 #include "app/PaneFactory.h"
 
 #include "app/PlaceholderControl.h"
+#include "app/TreeCtrl.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ PaneMaker g_search;
 
 // The browse tree and the search form take these places as they come.
 Control* makeBrowsePane(wxWindow* mainWindow) {
-    return g_browse ? g_browse(mainWindow) : new PlaceholderControl(mainWindow);
+    return g_browse ? g_browse(mainWindow) : new TreeCtrl(mainWindow);
 }
 
 Control* makeSearchPane(wxWindow* mainWindow) {
