@@ -276,6 +276,47 @@ TEST_P(VersionCommandsTest, OpenUsesTheWalkOnlyBeforeTheFirstLaunch) {
     delete walk;
 }
 
+TEST_P(VersionCommandsTest, OpenWithTheDefaultApplicationOfTheType) {
+    twoRevisions("notes.txt");
+    // The person's default application for text: it notes what it was
+    // given, and when asked to, stays open a while.
+    const std::string home = std::getenv("HOME");
+    const std::string data = std::getenv("XDG_DATA_HOME");
+    const std::string config = std::getenv("XDG_CONFIG_HOME");
+    const std::string seen = home + "/seen.txt";
+    const std::string slow = home + "/slow";
+    const std::string script = home + "/viewer.sh";
+    writeFile(script,
+              "#!/bin/sh\ncat \"$1\" > '" + seen + "'\n[ -e '" + slow + "' ] && sleep 1\nexit 0\n");
+    ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
+    writeFile(data + "/applications/zebtest-viewer.desktop",
+              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + script +
+                  " %f\nMimeType=text/plain;\n");
+    writeFile(config + "/mimeapps.list",
+              "[Default Applications]\ntext/plain=zebtest-viewer.desktop\n");
+    ui.onLaunch = [](const std::string& target) {
+        return desktopUserInterface().launchAndWait(target);
+    };
+
+    // It ends at once: handed over, the copy stays until the program ends.
+    ListWalk walk({{file, first}});
+    EXPECT_EQ(VersionCommands::openItems(nullptr, walk), 1);
+    EXPECT_EQ(readFile(seen), "one");
+    ASSERT_EQ(ui.launched.size(), 1u);
+    EXPECT_TRUE(fs::exists(ui.launched[0]));
+    EXPECT_EQ(OpenedCopies::keptCopies(), std::vector<std::string>({ui.launched[0]}));
+
+    // It stays open past the hand-over time: the copy goes when it ends.
+    OpenedCopies::setHandOverTimeForTesting(std::chrono::milliseconds(300));
+    writeFile(slow, "");
+    ListWalk again({{file, second}});
+    EXPECT_EQ(VersionCommands::openItems(nullptr, again), 1);
+    EXPECT_EQ(readFile(seen), "two!");
+    ASSERT_EQ(ui.launched.size(), 2u);
+    EXPECT_FALSE(fs::exists(ui.launched[1]));
+    EXPECT_EQ(OpenedCopies::keptCopies().size(), 1u);
+}
+
 ZEB_INSTANTIATE_BACKENDS(VersionCommandsTest);
 
 // The private folder, without a repository.
