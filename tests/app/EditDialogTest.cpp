@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <wx/app.h>
-#include <wx/button.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -41,7 +39,7 @@ protected:
     std::unique_ptr<ListWalk> walk;
 };
 
-TEST_P(EditDialogTest, ShowsTheRevisionWithItsVersionNameAndNote) {
+TEST_P(EditDialogTest, ShowsTheItemWithItsVersionNameAndNote) {
     IZEB* item = walk->firstSelected(false);
     item->setNotes("a note");
     EditDialog dialog(nullptr, item);
@@ -57,17 +55,16 @@ TEST_P(EditDialogTest, ShowsTheRevisionWithItsVersionNameAndNote) {
     EXPECT_FALSE(name->IsMultiLine());
     EXPECT_NE(dialog.FindWindow(wxID_OK), nullptr);
     EXPECT_NE(dialog.FindWindow(wxID_CANCEL), nullptr);
-}
 
-TEST_P(EditDialogTest, AVersionedFileShowsVersionZero) {
+    // A versioned file shows version 0.
     UID uid;
     uid = file.c_str();
     VersionedFile versioned(uid);
-    EditDialog dialog(nullptr, &versioned);
-    EXPECT_EQ(dialog.GetTitle().utf8_string(), "Versioned File" + file);
-    EXPECT_EQ(dialog.versionText()->GetLabel(), "0");
-    EXPECT_EQ(dialog.nameField()->GetValue(), "first name");
-    EXPECT_EQ(dialog.noteField()->GetValue(), "first note");
+    EditDialog fileDialog(nullptr, &versioned);
+    EXPECT_EQ(fileDialog.GetTitle().utf8_string(), "Versioned File" + file);
+    EXPECT_EQ(fileDialog.versionText()->GetLabel(), "0");
+    EXPECT_EQ(fileDialog.nameField()->GetValue(), "first name");
+    EXPECT_EQ(fileDialog.noteField()->GetValue(), "first note");
 
     // No item: an empty dialog that stores nothing.
     EditDialog empty(nullptr, nullptr);
@@ -117,22 +114,6 @@ TEST_P(EditDialogTest, OkStoresNameAndNoteAndCancelStoresNothing) {
     };
     EXPECT_EQ(VersionCommands::runEditDialog(nullptr, walk->firstSelected(false)), 1);
     EXPECT_EQ(revisionRow(), (Row{"Final, it's done", "two\nlines"}));
-}
-
-TEST_P(EditDialogTest, TheRealDialogEndsWithItsOkButton) {
-    desktopUserInterface();
-    ui.onModal = [](wxDialog& dialog) {
-        auto& edit = dynamic_cast<EditDialog&>(dialog);
-        wxTheApp->CallAfter([&edit] {
-            edit.nameField()->ChangeValue("Typed");
-            wxCommandEvent click(wxEVT_BUTTON, wxID_OK);
-            click.SetEventObject(edit.FindWindow(wxID_OK));
-            edit.FindWindow(wxID_OK)->GetEventHandler()->ProcessEvent(click);
-        });
-        return desktopUserInterface().showModal(dialog);
-    };
-    EXPECT_EQ(VersionCommands::runEditDialog(nullptr, walk->firstSelected(false)), 1);
-    EXPECT_EQ(revisionRow()[0], "Typed");
 }
 
 ZEB_INSTANTIATE_BACKENDS(EditDialogTest);

@@ -59,18 +59,17 @@ protected:
     std::string path, file, first, second;
 };
 
-TEST_P(VersionCommandsTest, EditWithNothingSelectedAsksForASelection) {
-    ListWalk walk({});
-    EXPECT_FALSE(VersionCommands::editItems(nullptr, walk, walk.context));
+TEST_P(VersionCommandsTest, EditShowsOneDialogPerItemAndStoresThoseEndedWithOk) {
+    // Nothing selected: asked for a selection.
+    ListWalk none({});
+    EXPECT_FALSE(VersionCommands::editItems(nullptr, none, none.context));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "Please select a revision to modify either from the left pane or the right pane.");
     EXPECT_EQ(ui.messages[0].caption, kCaption);
     EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_QUESTION);
     EXPECT_TRUE(ui.dialogTitles.empty());
-}
 
-TEST_P(VersionCommandsTest, EditShowsOneDialogPerItemAndStoresThoseEndedWithOk) {
     twoRevisions("a.txt");
     ListWalk walk({{file, ""}, {file, second}});
     int dialogs = 0;
@@ -102,30 +101,27 @@ TEST_P(VersionCommandsTest, EditShowsOneDialogPerItemAndStoresThoseEndedWithOk) 
     EXPECT_FALSE(VersionCommands::editItems(nullptr, walk, walk.context));
 }
 
-TEST_P(VersionCommandsTest, DeleteAnsweredWithCancelRemovesNothing) {
+TEST_P(VersionCommandsTest, DeleteDestroysEveryItemOnlyWhenConfirmed) {
     twoRevisions("a.txt");
-    ListWalk walk({{file, second}});
+    const std::string other = workFile("b.txt", "bee");
+    const std::string otherFile = versionFile(other);
+    const std::string otherCopy = installDir() + "/VFS" + other;
+    ASSERT_TRUE(fs::isDirectory(otherCopy));
+    ListWalk walk({{file, first}, {otherFile, ""}});
+
+    // Cancel: the walk does not even start.
     ui.answers = {wxCANCEL};
     bool before = false;
-    const auto outcome = VersionCommands::deleteItems(nullptr, walk, true, [&] { before = true; });
-    EXPECT_FALSE(outcome.confirmed);
+    const auto cancelled =
+        VersionCommands::deleteItems(nullptr, walk, true, [&] { before = true; });
+    EXPECT_FALSE(cancelled.confirmed);
     EXPECT_FALSE(before);
     EXPECT_EQ(walk.firstCalls, 0);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Removing a version is irreversible. Press OK to proceed.");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxCANCEL | wxICON_WARNING);
     EXPECT_EQ(revisionsOf(file).size(), 2u);
-}
 
-TEST_P(VersionCommandsTest, DeleteConfirmedDestroysEveryItemTheWalkYields) {
-    twoRevisions("a.txt");
-    const std::string other = workFile("b.txt", "bee");
-    const std::string otherFile = versionFile(other);
-    const std::string otherCopy = installDir() + "/VFS" + other;
-    ASSERT_TRUE(fs::isDirectory(otherCopy));
-
-    ListWalk walk({{file, first}, {otherFile, ""}});
-    bool before = false;
     const auto outcome = VersionCommands::deleteItems(nullptr, walk, true, [&] {
         before = true;
         EXPECT_EQ(walk.firstCalls, 0);
@@ -149,21 +145,19 @@ TEST_P(VersionCommandsTest, DeleteConfirmedDestroysEveryItemTheWalkYields) {
     EXPECT_TRUE(empty.confirmed);
     EXPECT_FALSE(empty.anyItem);
     EXPECT_EQ(empty.destroyed, 0);
-    EXPECT_EQ(ui.messages.size(), 2u);
-}
-
-TEST_P(VersionCommandsTest, GetOfVersionedFilesOnlyAsksForARevision) {
-    twoRevisions("a.txt");
-    ListWalk walk({{file, ""}});
-    VersionCommands::restoreItems(nullptr, walk);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, kSelectToOpen);
-    EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_INFORMATION);
-    EXPECT_EQ(readFile(path), "two!");
+    EXPECT_EQ(ui.messages.size(), 3u);
 }
 
 TEST_P(VersionCommandsTest, GetRestoresEveryRevisionAndReportsSuccess) {
     twoRevisions("a.txt");
+    // Versioned files only: asked for a revision, nothing restored.
+    ListWalk files({{file, ""}});
+    VersionCommands::restoreItems(nullptr, files);
+    EXPECT_EQ(ui.texts(), std::vector<std::string>({kSelectToOpen}));
+    EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(readFile(path), "two!");
+    ui.messages.clear();
+
     const std::string other = workFile("b.txt", "bee");
     const std::string otherFile = versionFile(other);
     writeFile(other, "changed");
