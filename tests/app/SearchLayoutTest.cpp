@@ -1,0 +1,109 @@
+// Where the search form puts its controls, without a window.
+
+#include "app/SearchLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << "(" << b.x << ", " << b.y << ", " << b.width << " x " << b.height << ")";
+}
+
+namespace zebtest {
+namespace {
+
+TEST(SearchLayoutTest, FormOfTwentyPixelFields) {
+    const FormMetrics m;  // 20-pixel fields, 30-pixel buttons
+    const int w = 300;
+    const int h = 500;
+    const FormLayout l = layoutForm(w, h, m);
+    ASSERT_TRUE(l.applies);
+    EXPECT_EQ(l.searchGroup, (Box{5, 5, w - 10, h - 10}));
+    EXPECT_EQ(l.searchNow, (Box{w / 4 - 40, h - 50, 80, 30}));
+    EXPECT_EQ(l.stopSearch, (Box{3 * w / 4 - 40, h - 50, 80, 30}));
+    EXPECT_EQ(l.optionsGroup, (Box{10, 100, w - 20, h - 160}));
+    EXPECT_EQ(l.nameField, (Box{75, 35, w - 90, 20}));
+    EXPECT_EQ(l.noteField, (Box{75, 75, w - 90, 20}));
+    EXPECT_EQ(l.optionsPanel, (Box{15, 115, w - 28, h - 178}));
+
+    EXPECT_TRUE(layoutForm(kMinFormWidth, kMinFormHeight, m).applies);
+    EXPECT_FALSE(layoutForm(kMinFormWidth - 1, 800, m).applies);
+    EXPECT_FALSE(layoutForm(800, kMinFormHeight - 1, m).applies);
+}
+
+TEST(SearchLayoutTest, TallerControlsPushTheRowsApart) {
+    FormMetrics m;
+    m.fieldHeight = 34;
+    m.buttonHeight = 36;
+    m.buttonWidth = 104;
+    m.labelWidth = 70;
+    m.groupTop = 22;
+    const FormLayout l = layoutForm(320, 600, m);
+    ASSERT_TRUE(l.applies);
+    EXPECT_GE(l.nameField.x, 15 + m.labelWidth);
+    EXPECT_EQ(l.nameField.height, 34);
+    EXPECT_GE(l.noteField.y, l.nameField.bottom() + 10);
+    EXPECT_GT(l.optionsGroup.y, l.noteField.bottom());
+    EXPECT_GE(l.optionsPanel.y, l.optionsGroup.y + m.groupTop);
+    EXPECT_LT(l.optionsPanel.bottom(), l.optionsGroup.bottom());
+    EXPECT_LT(l.optionsGroup.bottom(), l.searchNow.y);
+    EXPECT_EQ(l.searchNow.bottom(), 600 - 20);
+    EXPECT_EQ(l.searchNow.width, 104);
+    EXPECT_LT(l.searchNow.x + l.searchNow.width, l.stopSearch.x);
+
+    // The labels are centred on their fields.
+    const Box name = nameLabelBox(m, 18);
+    EXPECT_EQ(name.y + 9, l.nameField.y + 17);
+    EXPECT_EQ(noteLabelBox(m, 18).y - name.y, l.noteField.y - l.nameField.y);
+}
+
+TEST(SearchLayoutTest, CheckedBoxesMoveTheBoxesBelowThem) {
+    const OptionMetrics m;  // rows 25 pixels apart
+    const OptionRows none = layoutOptions({}, m);
+    EXPECT_EQ(none.dateBox, 9);
+    EXPECT_EQ(none.contentHeight, none.versionBox + m.boxHeight + 9);
+
+    OptionsState state;
+    state.date = true;
+    const OptionRows date = layoutOptions(state, m);
+    EXPECT_EQ(date.typeBox - none.typeBox, 50);
+    EXPECT_EQ(date.typeList - none.typeList, 50);
+    EXPECT_EQ(date.sizeBox - none.sizeBox, 50);
+    EXPECT_EQ(date.versionBox - none.versionBox, 50);
+    EXPECT_EQ(date.dateBox, none.dateBox);
+
+    state.type = true;
+    const OptionRows dateType = layoutOptions(state, m);
+    EXPECT_EQ(dateType.sizeBox - none.sizeBox, 75);
+    EXPECT_EQ(dateType.sizeRow - none.sizeRow, 75);
+    EXPECT_EQ(dateType.versionBox - none.versionBox, 75);
+    EXPECT_EQ(dateType.typeBox, date.typeBox);
+
+    state.size = true;
+    const OptionRows three = layoutOptions(state, m);
+    EXPECT_EQ(three.versionBox - none.versionBox, 100);
+    EXPECT_EQ(three.versionList - none.versionList, 100);
+    EXPECT_EQ(three.contentHeight - none.contentHeight, 100);
+
+    // Version moves nothing, but its list ends the content.
+    state.version = true;
+    const OptionRows all = layoutOptions(state, m);
+    EXPECT_EQ(all.versionBox, three.versionBox);
+    EXPECT_EQ(all.contentHeight, all.versionList + m.controlHeight + 9);
+
+    // Unchecked again, everything is back.
+    const OptionRows back = layoutOptions({}, m);
+    EXPECT_EQ(back.sizeBox, none.sizeBox);
+    EXPECT_EQ(back.versionBox, none.versionBox);
+
+    // Taller rows move by as many rows.
+    OptionMetrics tall;
+    tall.rowStep = 38;
+    EXPECT_EQ(layoutOptions({true, true, false, false}, tall).versionBox -
+                  layoutOptions({}, tall).versionBox,
+              3 * 38);
+}
+
+}  // namespace
+}  // namespace zebtest
