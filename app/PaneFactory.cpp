@@ -1,6 +1,6 @@
 #include "app/PaneFactory.h"
 
-#include "app/PlaceholderControl.h"
+#include "app/SearchCtrl.h"
 #include "app/TreeCtrl.h"
 
 namespace {
@@ -10,13 +10,12 @@ PaneMaker g_search;
 
 }  // namespace
 
-// The browse tree and the search form take these places as they come.
 Control* makeBrowsePane(wxWindow* mainWindow) {
     return g_browse ? g_browse(mainWindow) : new TreeCtrl(mainWindow);
 }
 
 Control* makeSearchPane(wxWindow* mainWindow) {
-    return g_search ? g_search(mainWindow) : new PlaceholderControl(mainWindow);
+    return g_search ? g_search(mainWindow) : new SearchCtrl(mainWindow);
 }
 
 void setPaneMakers(PaneMaker browse, PaneMaker search) {
