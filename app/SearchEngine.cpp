@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -81,53 +82,9 @@ private:
     TextColumn<kShortBuffer> m_masterUid{"MASTERUID"};
 };
 
-// Keeps, of the rows offered, the one with the highest (latest) or lowest
-// (earliest) version number of each versioned file; gives them ordered by
-// the versioned file's UID.
-class OnePerFile {
-public:
-    explicit OnePerFile(long versionMode)
-        : m_earliest(versionMode == SearchCriteria::kIsEarliest) {}
-
-    void offer(Row&& row) {
-        const long long version = parseCellNumber(cellOf(row, kVersionCell));
-        auto found = m_kept.find(cellOf(row, kMasterUidCell));
-        if (found == m_kept.end()) {
-            std::string key = cellOf(row, kMasterUidCell);
-            m_kept.emplace(std::move(key), Kept{version, std::move(row)});
-            return;
-        }
-        Kept& kept = found->second;
-        if (m_earliest ? version < kept.version : version > kept.version) {
-            kept = Kept{version, std::move(row)};
-        }
-    }
-
-    Rows take() {
-        std::vector<std::pair<const std::string*, Row*>> order;
-        order.reserve(m_kept.size());
-        for (auto& [key, kept] : m_kept) {
-            order.emplace_back(&key, &kept.row);
-        }
-        std::sort(order.begin(), order.end(),
-                  [](const auto& a, const auto& b) { return *a.first < *b.first; });
-        Rows rows;
-        rows.reserve(order.size());
-        for (auto& entry : order) {
-            rows.push_back(std::move(*entry.second));
-        }
-        m_kept.clear();
-        return rows;
-    }
-
-private:
-    struct Kept {
-        long long version;
-        Row row;
-    };
-    bool m_earliest;
-    std::unordered_map<std::string, Kept> m_kept;
-};
+long long versionOf(const Row& row) {
+    return parseCellNumber(cellOf(row, kVersionCell));
+}
 
 }  // namespace
 
@@ -155,12 +112,35 @@ Row makeResultRow(const RevisionRecord& record, const SearchCriteria& criteria) 
     return row;
 }
 
+// One pass groups the rows by versioned file, keeping the position of the
+// best row of each; only the kept rows are then ordered.
 void keepLatestOrEarliest(Rows& results, long versionMode) {
-    OnePerFile kept(versionMode);
-    for (Row& row : results) {
-        kept.offer(std::move(row));
+    const bool earliest = versionMode == SearchCriteria::kIsEarliest;
+    std::unordered_map<std::string_view, size_t> kept;
+    for (size_t i = 0; i < results.size(); ++i) {
+        const auto [at, added] = kept.emplace(cellOf(results[i], kMasterUidCell), i);
+        if (!added) {
+            const long long version = versionOf(results[i]);
+            const long long best = versionOf(results[at->second]);
+            if (earliest ? version < best : version > best) {
+                at->second = i;
+            }
+        }
     }
-    results = kept.take();
+    std::vector<size_t> order;
+    order.reserve(kept.size());
+    for (const auto& entry : kept) {
+        order.push_back(entry.second);
+    }
+    std::sort(order.begin(), order.end(), [&results](size_t a, size_t b) {
+        return cellOf(results[a], kMasterUidCell) < cellOf(results[b], kMasterUidCell);
+    });
+    Rows rows;
+    rows.reserve(order.size());
+    for (size_t i : order) {
+        rows.push_back(std::move(results[i]));
+    }
+    results = std::move(rows);
 }
 
 std::vector<std::string> readTypeSet() {
@@ -182,21 +162,13 @@ void runSearch(const SearchCriteria& criteria, const std::vector<std::string>& t
         DatabaseInstance::instance()->executeQuery(Statements::selectRevisionsWithPaths());
     SearchColumns columns(criteria);
     RevisionRecord record;
-    // "is latest" and "is earliest" keep one row per file as the rows come,
-    // instead of holding every matching row until the end.
-    const bool onePerFile = criteria.keepsOnePerFile();
-    OnePerFile kept(criteria.versionMode);
     while (rs->next()) {
         if (columns.read(rs, record) && matchesCriteria(record, criteria, typeSet, archiveRoot)) {
-            if (onePerFile) {
-                kept.offer(makeResultRow(record, criteria));
-            } else {
-                results.push_back(makeResultRow(record, criteria));
-            }
+            results.push_back(makeResultRow(record, criteria));
         }
     }
-    if (onePerFile) {
-        results = kept.take();
+    if (criteria.keepsOnePerFile()) {
+        keepLatestOrEarliest(results, criteria.versionMode);
     }
 }
 

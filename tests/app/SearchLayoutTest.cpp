@@ -36,26 +36,17 @@ TEST(SearchLayoutTest, TallerControlsPushTheRowsApart) {
     FormMetrics m;
     m.fieldHeight = 34;
     m.buttonHeight = 36;
-    m.buttonWidth = 104;
     m.labelWidth = 70;
     m.groupTop = 22;
     const FormLayout l = layoutForm(320, 600, m);
     ASSERT_TRUE(l.applies);
     EXPECT_GE(l.nameField.x, 15 + m.labelWidth);
-    EXPECT_EQ(l.nameField.height, 34);
     EXPECT_GE(l.noteField.y, l.nameField.bottom() + 10);
     EXPECT_GT(l.optionsGroup.y, l.noteField.bottom());
     EXPECT_GE(l.optionsPanel.y, l.optionsGroup.y + m.groupTop);
     EXPECT_LT(l.optionsPanel.bottom(), l.optionsGroup.bottom());
     EXPECT_LT(l.optionsGroup.bottom(), l.searchNow.y);
     EXPECT_EQ(l.searchNow.bottom(), 600 - 20);
-    EXPECT_EQ(l.searchNow.width, 104);
-    EXPECT_LT(l.searchNow.x + l.searchNow.width, l.stopSearch.x);
-
-    // The labels are centred on their fields.
-    const Box name = nameLabelBox(m, 18);
-    EXPECT_EQ(name.y + 9, l.nameField.y + 17);
-    EXPECT_EQ(noteLabelBox(m, 18).y - name.y, l.noteField.y - l.nameField.y);
 }
 
 TEST(SearchLayoutTest, CheckedBoxesMoveTheBoxesBelowThem) {
@@ -91,11 +82,6 @@ TEST(SearchLayoutTest, CheckedBoxesMoveTheBoxesBelowThem) {
     const OptionRows all = layoutOptions(state, m);
     EXPECT_EQ(all.versionBox, three.versionBox);
     EXPECT_EQ(all.contentHeight, all.versionList + m.controlHeight + 9);
-
-    // Unchecked again, everything is back.
-    const OptionRows back = layoutOptions({}, m);
-    EXPECT_EQ(back.sizeBox, none.sizeBox);
-    EXPECT_EQ(back.versionBox, none.versionBox);
 
     // Taller rows move by as many rows.
     OptionMetrics tall;
