@@ -13,8 +13,10 @@
 
 #include <map>
 
+#include "app/AddChooser.h"
 #include "app/DefaultApplication.h"
 #include "app/ProcessWait.h"
+#include "app/StringTable.h"
 
 namespace {
 
@@ -71,6 +73,7 @@ public:
                              wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
         VersionFields fields;
         chooser.SetCustomizeHook(fields);
+        labelAcceptButton(chooser, wxString::FromUTF8(strings::text(strings::kLabelAdd)));
         if (chooser.ShowModal() != wxID_OK) {
             return false;
         }

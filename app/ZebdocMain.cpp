@@ -6,6 +6,7 @@
 
 #include "app/StartUp.h"
 #include "app/StringTable.h"
+#include "app/VersionCommands.h"
 
 namespace {
 
@@ -14,6 +15,8 @@ public:
     bool OnInit() override {
         SetAppName("zebdoc");
         SetAppDisplayName(wxString::FromUTF8(strings::text(strings::kTitle)));
+        // Copies that Open kept for a run that crashed.
+        VersionCommands::cleanStaleOpenedCopies();
         return startUp() != nullptr;
     }
 };
@@ -30,6 +33,7 @@ int main(int argc, char** argv) {
     if (wxTheApp->CallOnInit()) {
         result = wxTheApp->OnRun();
         wxTheApp->OnExit();
+        VersionCommands::removeOpenedCopies();
     }
     wxEntryCleanup();
     return result;
