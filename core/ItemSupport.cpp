@@ -88,44 +88,7 @@ bool readText(ResultSet* rs, const char* name, char* field) {
 }
 
 std::string objectDirectory(const char* filePath) {
-    if (filePath == nullptr) {
-        return std::string();
-    }
-    std::string relative;
-    const std::string path(filePath);
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        std::string piece = path.substr(start, end - start);
-        start = end + 1;
-        if (piece.empty()) {
-            continue;
-        }
-        if (piece == "." || piece == "..") {
-            return std::string();
-        }
-        for (char& c : piece) {
-            if (c == ':') {
-                c = '@';
-            }
-        }
-        relative += '/';
-        relative += piece;
-    }
-    if (relative.empty()) {
-        return std::string();
-    }
-    std::string root = ArchiveRoot::path() != nullptr ? ArchiveRoot::path() : "";
-    while (!root.empty() && root.back() == '/') {
-        root.pop_back();
-    }
-    if (root.empty()) {
-        return std::string();  // never the working file's own folders
-    }
-    return root + relative;
+    return filePath != nullptr ? ArchiveRoot::objectDirectory(filePath) : std::string();
 }
 
 }  // namespace zeb::core
