@@ -26,94 +26,59 @@ namespace fs = std::filesystem;
 namespace zebtest {
 namespace {
 
-// Numbers the data sources and databases of the process: names are never
-// reused, because unixODBC caches what it read from odbc.ini.
-std::atomic<int> g_serial{0};
-
+// Names of data sources and databases are never reused in a process, because
+// unixODBC caches what it read from odbc.ini.
 std::string uniqueSuffix() {
+    static std::atomic<int> serial{0};
     static const unsigned salt = std::random_device{}() & 0xFFFF;
     std::ostringstream out;
-    out << getpid() << '_' << std::hex << salt << std::dec << '_' << ++g_serial;
+    out << getpid() << '_' << std::hex << salt << std::dec << '_' << ++serial;
     return out.str();
 }
 
-std::string pgClusterDir() {
-    const char* dir = std::getenv("ZEBDOC_TEST_PGDIR");
-    return dir != nullptr && *dir != '\0' ? dir : ZEBDOC_TEST_PGDIR;
-}
-
-// The first file matching one of the patterns, or empty.
-std::string findFile(const std::vector<std::string>& patterns) {
-    for (const std::string& pattern : patterns) {
+// The driver library `file` in the usual places, or empty.
+std::string findDriver(const std::string& file) {
+    for (const char* folder :
+         {"/usr/lib/*/odbc/", "/usr/lib/odbc/", "/usr/lib64/", "/usr/local/lib/", "/usr/lib/*/"}) {
         glob_t matches{};
-        if (glob(pattern.c_str(), 0, nullptr, &matches) == 0 && matches.gl_pathc > 0) {
-            std::string found = matches.gl_pathv[0];
-            globfree(&matches);
-            return found;
-        }
+        const bool found = glob((folder + file).c_str(), 0, nullptr, &matches) == 0;
+        const std::string path = found ? matches.gl_pathv[0] : "";
         globfree(&matches);
+        if (found) {
+            return path;
+        }
     }
     return std::string();
 }
 
-std::string findDriver(const std::string& file) {
-    return findFile({"/usr/lib/*/odbc/" + file, "/usr/lib/odbc/" + file, "/usr/lib64/" + file,
-                     "/usr/local/lib/" + file, "/usr/lib/*/" + file});
-}
-
-// KEY=VALUE lines of the cluster's env file.
-std::map<std::string, std::string> readEnvFile(const std::string& path) {
-    std::map<std::string, std::string> values;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        size_t eq = line.find('=');
-        if (eq != std::string::npos) {
-            values[line.substr(0, eq)] = line.substr(eq + 1);
-        }
-    }
-    return values;
-}
-
 std::string diagnosticText(SQLSMALLINT type, SQLHANDLE handle) {
     std::string text;
-    for (SQLSMALLINT record = 1; record < 20; ++record) {
-        SQLCHAR state[6] = {0};
-        SQLINTEGER native = 0;
-        SQLCHAR message[512] = {0};
-        SQLSMALLINT length = 0;
-        if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, record, state, &native, message,
-                                         sizeof(message), &length))) {
-            break;
-        }
+    SQLCHAR state[6];
+    SQLCHAR message[512];
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLSMALLINT record = 1;
+    while (record < 20 && SQL_SUCCEEDED(SQLGetDiagRec(type, handle, record++, state, &native,
+                                                      message, sizeof(message), &length))) {
         text += std::string(reinterpret_cast<char*>(state)) + ": " +
                 reinterpret_cast<char*>(message) + "\n";
     }
     return text;
 }
 
-void appendFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    out << bytes;
-}
-
-void makeTreeWritable(const std::string& path) {
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(path, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec)) {
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-    }
-}
-
+// Removes a tree, also below folders a test made unreadable.
 void removeTree(const std::string& path) {
     if (path.empty()) {
         return;
     }
     std::error_code ec;
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    makeTreeWritable(path);
+    for (auto it = fs::recursive_directory_iterator(path, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec)) {
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        }
+    }
     fs::remove_all(path, ec);
 }
 
@@ -123,8 +88,7 @@ void removeTree(const std::string& path) {
 // resident; so do the raw connections here, which may come first.
 void keepInstallerLibraryResident() {
     static const bool done = [] {
-        void* handle = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        if (handle != nullptr) {
+        if (void* handle = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
             dlclose(handle);
         }
         return true;
@@ -134,53 +98,44 @@ void keepInstallerLibraryResident() {
 
 std::string makeTempDir() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string templ =
+    std::string name =
         std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/zebtest.XXXXXX";
-    std::vector<char> name(templ.begin(), templ.end());
-    name.push_back('\0');
-    return mkdtemp(name.data()) != nullptr ? std::string(name.data()) : std::string();
+    return mkdtemp(name.data()) != nullptr ? name : std::string();
 }
 
 // unixODBC reads odbcinst.ini from the ODBCSYSINI folder it saw first in the
 // process, whatever the variable says later: the drivers are declared once
 // per process, in a folder that lives as long as the process. Data sources
 // go to each test's own user odbc.ini (ODBCINI is read anew every time).
-class SystemOdbcDir {
-public:
-    SystemOdbcDir() : m_path(makeTempDir()) {
-        if (m_path.empty()) {
-            return;
-        }
-        m_sqliteDriver = findDriver("libsqlite3odbc.so");
-        m_pgDriver = findDriver("psqlodbca.so");
+struct SystemOdbcDir {
+    SystemOdbcDir() : path(makeTempDir()) {
         std::string drivers;
-        if (!m_sqliteDriver.empty()) {
-            drivers += "[SQLite3]\nDriver=" + m_sqliteDriver + "\nSetup=" + m_sqliteDriver +
+        if (!sqliteDriver.empty()) {
+            drivers += "[SQLite3]\nDriver=" + sqliteDriver + "\nSetup=" + sqliteDriver +
                        "\nThreading=2\n\n";
         }
-        if (!m_pgDriver.empty()) {
-            drivers += "[PostgreSQL ANSI]\nDriver=" + m_pgDriver + "\n\n";
+        if (!pgDriver.empty()) {
+            drivers += "[PostgreSQL ANSI]\nDriver=" + pgDriver + "\n\n";
         }
-        writeFile(m_path + "/odbcinst.ini", drivers);
-        writeFile(m_path + "/odbc.ini", "");
+        if (!path.empty()) {
+            writeFile(path + "/odbcinst.ini", drivers);
+            writeFile(path + "/odbc.ini", "");
+        }
     }
-    ~SystemOdbcDir() { removeTree(m_path); }
-    SystemOdbcDir(const SystemOdbcDir&) = delete;
-    SystemOdbcDir& operator=(const SystemOdbcDir&) = delete;
+    ~SystemOdbcDir() { removeTree(path); }
 
-    const std::string& path() const { return m_path; }
-    const std::string& sqliteDriver() const { return m_sqliteDriver; }
-    const std::string& pgDriver() const { return m_pgDriver; }
-
-private:
-    std::string m_path;
-    std::string m_sqliteDriver;
-    std::string m_pgDriver;
+    const std::string path;
+    const std::string sqliteDriver = findDriver("libsqlite3odbc.so");
+    const std::string pgDriver = findDriver("psqlodbca.so");
 };
 
 const SystemOdbcDir& systemOdbcDir() {
     static const SystemOdbcDir dir;
     return dir;
+}
+
+SQLCHAR* sqlText(const std::string& text) {
+    return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
 }
 
 }  // namespace
@@ -190,6 +145,8 @@ const SystemOdbcDir& systemOdbcDir() {
 class BackendTest::RawConnection {
 public:
     RawConnection() = default;
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
     ~RawConnection() {
         if (m_dbc != SQL_NULL_HDBC) {
             SQLDisconnect(m_dbc);
@@ -199,23 +156,17 @@ public:
             SQLFreeHandle(SQL_HANDLE_ENV, m_env);
         }
     }
-    RawConnection(const RawConnection&) = delete;
-    RawConnection& operator=(const RawConnection&) = delete;
 
     bool open(const std::string& dsn, const std::string& user, const std::string& password) {
-        if (SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env) != SQL_SUCCESS) {
-            m_error = "cannot allocate an ODBC environment";
+        if (SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env) != SQL_SUCCESS ||
+            SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                          SQL_IS_INTEGER) != SQL_SUCCESS ||
+            SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc) != SQL_SUCCESS) {
+            m_error = "cannot allocate ODBC handles";
             return false;
         }
-        SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                      SQL_IS_INTEGER);
-        if (SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc) != SQL_SUCCESS) {
-            m_error = "cannot allocate an ODBC connection";
-            return false;
-        }
-        SQLRETURN rc = SQLConnect(m_dbc, sqlText(dsn), SQL_NTS, sqlText(user), SQL_NTS,
-                                  sqlText(password), SQL_NTS);
-        if (!SQL_SUCCEEDED(rc)) {
+        if (!SQL_SUCCEEDED(SQLConnect(m_dbc, sqlText(dsn), SQL_NTS, sqlText(user), SQL_NTS,
+                                      sqlText(password), SQL_NTS))) {
             m_error = "connecting to " + dsn + ": " + diagnosticText(SQL_HANDLE_DBC, m_dbc);
             SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
             m_dbc = SQL_NULL_HDBC;
@@ -226,77 +177,51 @@ public:
 
     // Runs `sql`; collects its rows into `rows` when given.
     bool exec(const std::string& sql, std::vector<Row>* rows) {
-        m_error.clear();
+        m_error = "no connection";
         SQLHSTMT stmt = SQL_NULL_HSTMT;
         if (m_dbc == SQL_NULL_HDBC ||
             SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt) != SQL_SUCCESS) {
-            m_error = "no connection";
             return false;
         }
-        bool ok = run(stmt, sql, rows);
+        m_error.clear();
+        SQLRETURN rc = SQLExecDirect(stmt, sqlText(sql), static_cast<SQLINTEGER>(sql.size()));
+        SQLSMALLINT columns = 0;
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO && rc != SQL_NO_DATA) {
+            m_error = diagnosticText(SQL_HANDLE_STMT, stmt);
+        } else if (rows != nullptr && SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns))) {
+            while (columns > 0 && SQL_SUCCEEDED(rc = SQLFetch(stmt))) {
+                Row row;
+                for (SQLUSMALLINT column = 1; column <= columns; ++column) {
+                    row.push_back(readColumn(stmt, column));
+                }
+                rows->push_back(std::move(row));
+            }
+            if (columns > 0 && rc != SQL_NO_DATA) {
+                m_error = diagnosticText(SQL_HANDLE_STMT, stmt);
+            }
+        }
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        return ok;
+        return m_error.empty();
     }
 
     const std::string& error() const { return m_error; }
 
 private:
-    static SQLCHAR* sqlText(const std::string& text) {
-        return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
-    }
-
-    bool run(SQLHSTMT stmt, const std::string& sql, std::vector<Row>* rows) {
-        SQLRETURN rc = SQLExecDirect(stmt, sqlText(sql), static_cast<SQLINTEGER>(sql.size()));
-        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO && rc != SQL_NO_DATA) {
-            m_error = diagnosticText(SQL_HANDLE_STMT, stmt);
-            return false;
-        }
-        if (rows == nullptr) {
-            return true;
-        }
-        SQLSMALLINT columns = 0;
-        SQLNumResultCols(stmt, &columns);
-        if (columns <= 0) {
-            return true;
-        }
-        while (true) {
-            rc = SQLFetch(stmt);
-            if (rc == SQL_NO_DATA) {
-                return true;
-            }
-            if (!SQL_SUCCEEDED(rc)) {
-                m_error = diagnosticText(SQL_HANDLE_STMT, stmt);
-                return false;
-            }
-            Row row;
-            for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columns); ++column) {
-                row.push_back(readColumn(stmt, column));
-            }
-            rows->push_back(std::move(row));
-        }
-    }
-
     static std::optional<std::string> readColumn(SQLHSTMT stmt, SQLUSMALLINT column) {
         std::string value;
         char buffer[4096];
-        while (true) {
-            SQLLEN indicator = 0;
-            SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof(buffer), &indicator);
-            if (rc == SQL_NO_DATA) {
-                break;
-            }
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQL_SUCCESS_WITH_INFO;
+        // SQL_SUCCESS_WITH_INFO: the rest follows in the next call.
+        while (rc == SQL_SUCCESS_WITH_INFO) {
+            rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof(buffer), &indicator);
             if (!SQL_SUCCEEDED(rc)) {
                 break;
             }
             if (indicator == SQL_NULL_DATA) {
                 return std::nullopt;
             }
-            size_t got = strnlen(buffer, sizeof(buffer));
-            value.append(buffer, got);
-            if (rc == SQL_SUCCESS) {
-                break;
-            }
-            // SQL_SUCCESS_WITH_INFO: the rest follows in the next call.
+            value.append(buffer, strnlen(buffer, sizeof(buffer)));
         }
         return value;
     }
@@ -319,14 +244,14 @@ void BackendTest::SetUp() {
     keepInstallerLibraryResident();
     // Set before any ODBC call of the process (see systemOdbcDir()).
     const SystemOdbcDir& sys = systemOdbcDir();
-    ASSERT_FALSE(sys.path().empty()) << "cannot make the ODBC configuration folder";
+    ASSERT_FALSE(sys.path.empty()) << "cannot make the ODBC configuration folder";
     writeFile(m_workDir + "/odbc.ini", "");
-    setenv("ODBCSYSINI", sys.path().c_str(), 1);
+    setenv("ODBCSYSINI", sys.path.c_str(), 1);
     setenv("ODBCINI", (m_workDir + "/odbc.ini").c_str(), 1);
     setenv("ZEBDOC_REGISTRY", (m_workDir + "/registry.reg").c_str(), 1);
 
     if (backend() == Backend::SQLite) {
-        ASSERT_FALSE(sys.sqliteDriver().empty())
+        ASSERT_FALSE(sys.sqliteDriver.empty())
             << "the SQLite ODBC driver (libsqliteodbc) is missing";
         m_database = m_workDir + "/zebdoc.db";
         m_dsn = addDataSource({{"Driver", "SQLite3"},
@@ -335,38 +260,40 @@ void BackendTest::SetUp() {
                                {"SyncPragma", "FULL"},
                                {"Timeout", "10000"}});
     } else {
-        std::string dir = pgClusterDir();
-        if (fs::exists(dir + "/unavailable")) {
-            m_skipped = true;
-            std::string reason = readFile(dir + "/unavailable");
-            while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) {
-                reason.pop_back();
+        const char* pgdir = std::getenv("ZEBDOC_TEST_PGDIR");
+        const std::string dir = pgdir != nullptr && *pgdir != '\0' ? pgdir : ZEBDOC_TEST_PGDIR;
+        std::string reason = readFile(dir + "/unavailable");
+        // KEY=VALUE lines of the cluster's env file.
+        std::map<std::string, std::string> env;
+        std::istringstream lines(readFile(dir + "/env"));
+        for (std::string line; std::getline(lines, line);) {
+            if (size_t eq = line.find('='); eq != std::string::npos) {
+                env[line.substr(0, eq)] = line.substr(eq + 1);
             }
+        }
+        if (reason.empty() && env["PORT"].empty()) {
+            reason = "no running cluster described in " + dir +
+                     "/env (run the tests through ctest, which starts one)";
+        }
+        if (!reason.empty()) {
+            m_skipped = true;
+            reason.erase(reason.find_last_not_of("\r\n") + 1);
             GTEST_SKIP() << "PostgreSQL cluster not available: " << reason;
         }
-        std::map<std::string, std::string> env = readEnvFile(dir + "/env");
-        if (env["PORT"].empty()) {
-            m_skipped = true;
-            GTEST_SKIP() << "PostgreSQL cluster not available: no running cluster described in "
-                         << dir << "/env (run the tests through ctest, which starts one)";
-        }
-        ASSERT_FALSE(sys.pgDriver().empty())
+        ASSERT_FALSE(sys.pgDriver.empty())
             << "the PostgreSQL ODBC driver (odbc-postgresql) is missing";
         m_user = env["USER"];
         m_password = env["PASSWORD"];
-        m_adminDsn = addDataSource({{"Driver", "PostgreSQL ANSI"},
-                                    {"Servername", "127.0.0.1"},
-                                    {"Port", env["PORT"]},
-                                    {"Database", "postgres"}});
+        auto pgSource = [&](const std::string& database) {
+            return addDataSource({{"Driver", "PostgreSQL ANSI"},
+                                  {"Servername", "127.0.0.1"},
+                                  {"Port", env["PORT"]},
+                                  {"Database", database}});
+        };
+        m_adminDsn = pgSource("postgres");  // the cluster's maintenance database
         m_database = "zt_" + uniqueSuffix();
-        createPostgresDatabase();
-        if (HasFatalFailure()) {
-            return;
-        }
-        m_dsn = addDataSource({{"Driver", "PostgreSQL ANSI"},
-                               {"Servername", "127.0.0.1"},
-                               {"Port", env["PORT"]},
-                               {"Database", m_database}});
+        ASSERT_TRUE(adminExec("CREATE DATABASE " + m_database));
+        m_dsn = pgSource(m_database);
     }
 
     setRegistryValue("DSN", m_dsn);
@@ -377,12 +304,10 @@ void BackendTest::SetUp() {
 }
 
 void BackendTest::TearDown() {
-    if (DatabaseInstance::hasInstance()) {
-        delete DatabaseInstance::instance();
-    }
+    resetInstance();
     m_raw.reset();
     if (backend() == Backend::PostgreSQL && !m_skipped && !m_adminDsn.empty()) {
-        dropPostgresDatabase();
+        adminExec("DROP DATABASE IF EXISTS " + m_database + " WITH (FORCE)");
     }
     const char* keep = std::getenv("ZEBDOC_KEEP_TEST_DIRS");
     if (keep == nullptr || *keep == '\0') {
@@ -392,12 +317,13 @@ void BackendTest::TearDown() {
 
 std::string BackendTest::addDataSource(
     const std::vector<std::pair<std::string, std::string>>& attributes) {
-    std::string name = "zeb_" + uniqueSuffix();
-    std::string section = "[" + name + "]\n";
+    const std::string name = "zeb_" + uniqueSuffix();
+    std::ofstream out(m_workDir + "/odbc.ini", std::ios::app);
+    out << "[" << name << "]\n";
     for (const auto& [key, value] : attributes) {
-        section += key + "=" + value + "\n";
+        out << key << "=" << value << "\n";
     }
-    appendFile(m_workDir + "/odbc.ini", section + "\n");
+    out << "\n";
     return name;
 }
 
@@ -407,23 +333,11 @@ void BackendTest::createTables() {
 
 bool BackendTest::adminExec(const std::string& sql) {
     RawConnection admin;
-    if (!admin.open(m_adminDsn, m_user, m_password)) {
-        ADD_FAILURE() << admin.error();
-        return false;
-    }
-    if (!admin.exec(sql, nullptr)) {
+    if (!admin.open(m_adminDsn, m_user, m_password) || !admin.exec(sql, nullptr)) {
         ADD_FAILURE() << sql << ": " << admin.error();
         return false;
     }
     return true;
-}
-
-void BackendTest::createPostgresDatabase() {
-    ASSERT_TRUE(adminExec("CREATE DATABASE " + m_database));
-}
-
-void BackendTest::dropPostgresDatabase() {
-    adminExec("DROP DATABASE IF EXISTS " + m_database + " WITH (FORCE)");
 }
 
 BackendTest::RawConnection* BackendTest::rawConnection() {
@@ -476,16 +390,35 @@ void BackendTest::stopServer() {
 }
 
 void BackendTest::startServer() {
-    if (backend() != Backend::PostgreSQL || m_skipped) {
-        return;
+    if (backend() == Backend::PostgreSQL && !m_skipped) {
+        adminExec("ALTER DATABASE " + m_database + " ALLOW_CONNECTIONS true");
     }
-    adminExec("ALTER DATABASE " + m_database + " ALLOW_CONNECTIONS true");
 }
 
 void BackendTest::setRegistryValue(const std::string& name, const std::string& value) {
     EXPECT_TRUE(zeb::platform::RegistryStore::setString(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY,
                                                         name, value))
         << "cannot write the registry value " << name;
+}
+
+EnvGuard::~EnvGuard() {
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+        if (it->second) {
+            setenv(it->first.c_str(), it->second->c_str(), 1);
+        } else {
+            unsetenv(it->first.c_str());
+        }
+    }
+}
+
+void EnvGuard::set(const std::string& name, const std::optional<std::string>& value) {
+    const char* old = std::getenv(name.c_str());
+    m_saved.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+    if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+    } else {
+        unsetenv(name.c_str());
+    }
 }
 
 TempDir::TempDir() : m_path(makeTempDir()) {}
@@ -496,18 +429,13 @@ TempDir::~TempDir() {
 
 void writeFile(const std::string& path, const std::string& bytes) {
     std::error_code ec;
-    fs::path parent = fs::path(path).parent_path();
-    if (!parent.empty()) {
-        fs::create_directories(parent, ec);
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
-    out << in.rdbuf();
+    out << std::ifstream(path, std::ios::binary).rdbuf();
     return out.str();
 }
 

@@ -80,8 +80,6 @@ protected:
 private:
     class RawConnection;
     RawConnection* rawConnection();
-    void createPostgresDatabase();
-    void dropPostgresDatabase();
     bool adminExec(const std::string& sql);
 
     std::string m_workDir;
@@ -103,6 +101,20 @@ private:
         [](const ::testing::TestParamInfo<::zebtest::Backend>& info) {                 \
             return ::zebtest::backendName(info.param);                                 \
         })
+
+// Sets or clears (nullopt) environment variables for the life of the object
+// and puts the old values back afterwards.
+class EnvGuard {
+public:
+    EnvGuard() = default;
+    ~EnvGuard();
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+    void set(const std::string& name, const std::optional<std::string>& value);
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
 
 // A temporary folder removed with everything in it when the object goes.
 class TempDir {
