@@ -1,16 +1,15 @@
 #include "platform/RegistryStore.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tests/platform/EnvGuard.h"
 #include "tests/support/BackendTest.h"
 
 using zeb::platform::RegistryStore;
@@ -21,96 +20,83 @@ const char* const kKey = "Software\\Quorvane\\ZEBDOC\\UserInfo\\";
 
 class RegistryStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_file = m_dir.path() + "/cfg/zebdoc/registry.reg";
-        m_env.set("ZEBDOC_REGISTRY", m_file);
-    }
-
-    std::vector<std::string> folderEntries() const {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir((m_dir.path() + "/cfg/zebdoc").c_str())) {
-            while (const dirent* entry = readdir(dir)) {
-                std::string name = entry->d_name;
-                if (name != "." && name != "..") {
-                    names.push_back(name);
-                }
-            }
-            closedir(dir);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    void SetUp() override { m_env.set("ZEBDOC_REGISTRY", m_file); }
 
     static std::string get(const std::string& subkey, const std::string& name) {
         std::string out = "<none>";
         RegistryStore::getString(HKEY_LOCAL_MACHINE, subkey, name, out);
         return out;
     }
+    static bool set(const std::string& subkey, const std::string& name, const std::string& data) {
+        return RegistryStore::setString(HKEY_LOCAL_MACHINE, subkey, name, data);
+    }
+    // The registry's folder holds the file and its lock, nothing else.
+    void expectNoLeftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(m_dir.path() + "/cfg/zebdoc")) {
+            names.push_back(entry.path().filename());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    }
 
     zebtest::TempDir m_dir;
     zebtest::EnvGuard m_env;
-    std::string m_file;
+    const std::string m_file = m_dir.path() + "/cfg/zebdoc/registry.reg";
 };
 
 TEST_F(RegistryStoreTest, RoundTripKeepsAwkwardTextAndWritesPrivateFileAtomically) {
-    const std::vector<std::pair<std::string, std::string>> values = {
+    const std::pair<std::string, std::string> values[] = {
         {"DestinationPath", "C:\\Program Files\\ZEBDOC"},
         {"PWD", "pa\"ss\\\"word\\"},
         {"UserName", "J\xC3\xBCrgen \xE6\x97\xA5\xE6\x9C\xAC"},
         {"Empty", ""},
-        {"Say \"hi\"", "= [x] ;"},
-    };
-    for (const auto& value : values) {
-        ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, value.first, value.second))
-            << value.first;
+        {"Say \"hi\"", "= [x] ;"}};
+    for (const auto& [name, data] : values) {
+        ASSERT_TRUE(set(kKey, name, data)) << name;
     }
-    for (const auto& value : values) {
-        EXPECT_EQ(get(kKey, value.first), value.second) << value.first;
+    for (const auto& [name, data] : values) {
+        EXPECT_EQ(get(kKey, name), data) << name;
     }
-
-    std::string text = zebtest::readFile(m_file);
-    EXPECT_EQ(
-        text.rfind("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane\\ZEBDOC\\UserInfo]\n", 0),
-        0u)
+    const std::string text = zebtest::readFile(m_file);
+    EXPECT_EQ(text.rfind("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane\\ZEBDOC\\UserInfo]\n"
+                         "\"DestinationPath\"=\"C:\\\\Program Files\\\\ZEBDOC\"\n",
+                         0),
+              0u)
         << text;
-    EXPECT_NE(text.find("\"DestinationPath\"=\"C:\\\\Program Files\\\\ZEBDOC\"\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("J\xC3\xBCrgen \xE6\x97\xA5\xE6\x9C\xAC"), std::string::npos);
 
     struct stat st;
     ASSERT_EQ(stat(m_file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     ASSERT_EQ(stat((m_dir.path() + "/cfg").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0077, 0u) << "created folders are private";
-    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    expectNoLeftovers();
 
     // Line breaks cannot be stored in the file's lines: refused, file unchanged.
-    EXPECT_FALSE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "PWD", "a\nb"));
-    EXPECT_FALSE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "A\rB", "x"));
+    EXPECT_FALSE(set(kKey, "PWD", "a\nb"));
+    EXPECT_FALSE(set(kKey, "A\rB", "x"));
     EXPECT_EQ(zebtest::readFile(m_file), text);
 }
 
 TEST_F(RegistryStoreTest, KeysAndNamesIgnoreCaseAndExtraBackslashes) {
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "DSN", "zebdoc"));
+    ASSERT_TRUE(set(kKey, "DSN", "zebdoc"));
     EXPECT_EQ(get("\\software\\\\QUORVANE\\zebdoc\\userinfo", "dsn"), "zebdoc");
-
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\quorvane\\ZebDoc\\UserInfo",
-                                         "Dsn", "other"));
+    ASSERT_TRUE(set("SOFTWARE\\quorvane\\ZebDoc\\UserInfo", "Dsn", "other"));
     EXPECT_EQ(get(kKey, "DSN"), "other");
     EXPECT_EQ(RegistryStore::valueNames(HKEY_LOCAL_MACHINE, kKey), std::vector<std::string>{"DSN"});
 
     std::string out = "kept";
+    const HKEY unknown = reinterpret_cast<HKEY>(0x1234);
     EXPECT_FALSE(RegistryStore::getString(HKEY_CURRENT_USER, kKey, "DSN", out));
-    EXPECT_FALSE(RegistryStore::getString(reinterpret_cast<HKEY>(0x1234), kKey, "DSN", out));
-    EXPECT_FALSE(RegistryStore::setString(reinterpret_cast<HKEY>(0x1234), kKey, "DSN", "x"));
+    EXPECT_FALSE(RegistryStore::getString(unknown, kKey, "DSN", out));
+    EXPECT_FALSE(RegistryStore::setString(unknown, kKey, "DSN", "x"));
     EXPECT_EQ(out, "kept");
-    EXPECT_EQ(RegistryStore::rootName(HKEY_CLASSES_ROOT), "HKEY_CLASSES_ROOT");
 }
 
 TEST_F(RegistryStoreTest, HandWrittenFileIsReadAndMalformedLinesAreSkipped) {
     zebtest::writeFile(m_file,
-                       "\xEF\xBB\xBFREGEDIT4\r\n"
-                       "\r\n"
+                       "\xEF\xBB\xBFREGEDIT4\r\n\r\n"
                        "\"Orphan\"=\"before any key\"\r\n"
                        "; a comment\r\n"
                        "[HKEY_LOCAL_MACHINE\\Software\\Quorvane\\ZEBDOC\\UserInfo]\r\n"
@@ -129,24 +115,22 @@ TEST_F(RegistryStoreTest, HandWrittenFileIsReadAndMalformedLinesAreSkipped) {
                        "\"dsn\"=\"later wins\"\r\n"
                        "[broken\r\n"
                        "\"AfterBroken\"=\"x\"\r\n");
-
-    EXPECT_EQ(get(kKey, "DSN"), "later wins");
-    EXPECT_EQ(get(kKey, "UID"), "admin");
-    EXPECT_EQ(get(kKey, "Spaced"), "yes");
-    EXPECT_EQ(get(kKey, ""), "default");
-    EXPECT_EQ(get(kKey, "Count"), "<none>") << "not a string value";
-    for (const char* name :
-         {"Orphan", "Broken", "Unterminated", "Trailing", "Lost", "AfterBroken"}) {
-        EXPECT_EQ(get(kKey, name), "<none>") << name;
+    const std::pair<std::string, std::string> expected[] = {
+        {"DSN", "later wins"},  {"UID", "admin"},     {"Spaced", "yes"},
+        {"", "default"},        {"Count", "<none>"},  // not a string value
+        {"Orphan", "<none>"},   {"Broken", "<none>"}, {"Unterminated", "<none>"},
+        {"Trailing", "<none>"}, {"Lost", "<none>"},   {"AfterBroken", "<none>"}};
+    for (const auto& [name, data] : expected) {
+        EXPECT_EQ(get(kKey, name), data) << name;
     }
     EXPECT_EQ(RegistryStore::valueNames(HKEY_LOCAL_MACHINE, kKey),
               (std::vector<std::string>{"DSN", "Spaced", "Count", "", "UID"}));
 
     // A write keeps what could be read, values of other kinds included.
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "PWD", "secret"));
+    ASSERT_TRUE(set(kKey, "PWD", "secret"));
     EXPECT_EQ(get(kKey, "DSN"), "later wins");
     EXPECT_EQ(get(kKey, ""), "default");
-    std::string text = zebtest::readFile(m_file);
+    const std::string text = zebtest::readFile(m_file);
     EXPECT_NE(text.find("\"Count\"=dword:00000001\n"), std::string::npos) << text;
     EXPECT_NE(text.find("@=\"default\"\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("garbage"), std::string::npos) << text;
@@ -161,9 +145,8 @@ TEST_F(RegistryStoreTest, MissingOrUnusableFileReadsAsNoValue) {
     // A folder where the file should be: no value, and writes fail cleanly.
     m_env.set("ZEBDOC_REGISTRY", m_dir.path());
     EXPECT_FALSE(RegistryStore::getString(HKEY_LOCAL_MACHINE, kKey, "DSN", out));
-    EXPECT_FALSE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "DSN", "x"));
+    EXPECT_FALSE(set(kKey, "DSN", "x"));
 
-    // Binary junk.
     m_env.set("ZEBDOC_REGISTRY", m_file);
     zebtest::writeFile(m_file, std::string("\0\xff[\x01\n\"\\", 7) + std::string(5000, '"'));
     EXPECT_FALSE(RegistryStore::getString(HKEY_LOCAL_MACHINE, kKey, "DSN", out));
@@ -172,12 +155,11 @@ TEST_F(RegistryStoreTest, MissingOrUnusableFileReadsAsNoValue) {
 
 TEST_F(RegistryStoreTest, DeleteKeyRemovesSubkeysButNotSiblingsOrParents) {
     const std::string key = "Software\\Quorvane\\ZEBDOC\\UserInfo";
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, key, "DSN", "a"));
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, key + "\\Sub", "X", "b"));
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, key + "\\Sub\\Deeper", "Y", "c"));
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, key + "Other", "Z", "d"));
-    ASSERT_TRUE(
-        RegistryStore::setString(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\ZEBDOC", "V", "e"));
+    ASSERT_TRUE(set(key, "DSN", "a"));
+    ASSERT_TRUE(set(key + "\\Sub", "X", "b"));
+    ASSERT_TRUE(set(key + "\\Sub\\Deeper", "Y", "c"));
+    ASSERT_TRUE(set(key + "Other", "Z", "d"));
+    ASSERT_TRUE(set("Software\\Quorvane\\ZEBDOC", "V", "e"));
     ASSERT_TRUE(RegistryStore::setString(HKEY_CURRENT_USER, key, "DSN", "f"));
 
     EXPECT_TRUE(RegistryStore::deleteValue(HKEY_LOCAL_MACHINE, key, "dsn"));
@@ -186,61 +168,56 @@ TEST_F(RegistryStoreTest, DeleteKeyRemovesSubkeysButNotSiblingsOrParents) {
 
     EXPECT_TRUE(
         RegistryStore::deleteKey(HKEY_LOCAL_MACHINE, "software\\quorvane\\zebdoc\\userinfo\\"));
+    EXPECT_FALSE(RegistryStore::deleteKey(HKEY_LOCAL_MACHINE, key));
+    EXPECT_FALSE(RegistryStore::deleteKey(HKEY_LOCAL_MACHINE, "\\")) << "the root stays";
     EXPECT_EQ(get(key + "\\Sub", "X"), "<none>");
     EXPECT_EQ(get(key + "\\Sub\\Deeper", "Y"), "<none>");
     EXPECT_EQ(get(key + "Other", "Z"), "d");
     EXPECT_EQ(get("Software\\Quorvane\\ZEBDOC", "V"), "e");
     std::string out;
     EXPECT_TRUE(RegistryStore::getString(HKEY_CURRENT_USER, key, "DSN", out));
-    EXPECT_FALSE(RegistryStore::deleteKey(HKEY_LOCAL_MACHINE, key));
-    EXPECT_FALSE(RegistryStore::deleteKey(HKEY_LOCAL_MACHINE, "\\")) << "the root stays";
-    EXPECT_EQ(get(key + "Other", "Z"), "d");
 }
 
 TEST_F(RegistryStoreTest, LocationFollowsEnvironment) {
     const std::string system = "/etc/zebdoc/registry.reg";
-    const std::string home = m_dir.path() + "/home";
-    const std::string xdg = m_dir.path() + "/xdg";
-    m_env.set("ZEBDOC_REGISTRY", "");
-    m_env.set("HOME", home);
-    m_env.set("XDG_CONFIG_HOME", xdg);
+    const std::string xdgFile = m_dir.path() + "/xdg/zebdoc/registry.reg";
+    const std::string homeFile = m_dir.path() + "/home/.config/zebdoc/registry.reg";
     const bool root = geteuid() == 0;
+    m_env.set("ZEBDOC_REGISTRY", "");
+    m_env.set("HOME", m_dir.path() + "/home");
+    m_env.set("XDG_CONFIG_HOME", m_dir.path() + "/xdg");
     // Nothing is written here: with no ZEBDOC_REGISTRY a write could reach /etc.
     EXPECT_EQ(RegistryStore::readPath(), system) << "no user file yet";
-    EXPECT_EQ(RegistryStore::writePath(), root ? system : xdg + "/zebdoc/registry.reg");
-
-    zebtest::writeFile(xdg + "/zebdoc/registry.reg", "REGEDIT4\n");
-    EXPECT_EQ(RegistryStore::readPath(), xdg + "/zebdoc/registry.reg");
+    EXPECT_EQ(RegistryStore::writePath(), root ? system : xdgFile);
+    zebtest::writeFile(xdgFile, "REGEDIT4\n");
+    EXPECT_EQ(RegistryStore::readPath(), xdgFile);
 
     m_env.set("XDG_CONFIG_HOME", "relative/config");  // not absolute: ignored
     EXPECT_EQ(RegistryStore::readPath(), system);
-    zebtest::writeFile(home + "/.config/zebdoc/registry.reg", "REGEDIT4\n");
-    EXPECT_EQ(RegistryStore::readPath(), home + "/.config/zebdoc/registry.reg");
-    m_env.unset("XDG_CONFIG_HOME");
-    EXPECT_EQ(RegistryStore::readPath(), home + "/.config/zebdoc/registry.reg");
-    EXPECT_EQ(RegistryStore::writePath(), root ? system : home + "/.config/zebdoc/registry.reg");
-
-    m_env.set("ZEBDOC_REGISTRY", m_file);
-    EXPECT_EQ(RegistryStore::readPath(), m_file);
-    EXPECT_EQ(RegistryStore::writePath(), m_file);
+    zebtest::writeFile(homeFile, "REGEDIT4\n");
+    EXPECT_EQ(RegistryStore::readPath(), homeFile);
+    m_env.set("XDG_CONFIG_HOME", std::nullopt);
+    EXPECT_EQ(RegistryStore::readPath(), homeFile);
+    EXPECT_EQ(RegistryStore::writePath(), root ? system : homeFile);
 }
 
 TEST_F(RegistryStoreTest, ConcurrentWritersInTwoProcessesLoseNothing) {
     constexpr int kPerWriter = 100;
-    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "Start", "1"));
-    std::vector<pid_t> children;
+    auto name = [](int writer, int i) {
+        return "W" + std::to_string(writer) + "_" + std::to_string(i);
+    };
+    ASSERT_TRUE(set(kKey, "Start", "1"));
+    pid_t children[2];
     for (int writer = 0; writer < 2; ++writer) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
+        children[writer] = fork();
+        ASSERT_GE(children[writer], 0);
+        if (children[writer] == 0) {
             bool ok = true;
             for (int i = 0; i < kPerWriter; ++i) {
-                std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
-                ok = RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, name, name + "!") && ok;
+                ok = set(kKey, name(writer, i), name(writer, i) + "!") && ok;
             }
             _exit(ok ? 0 : 1);
         }
-        children.push_back(pid);
     }
     for (pid_t pid : children) {
         int status = 0;
@@ -250,11 +227,10 @@ TEST_F(RegistryStoreTest, ConcurrentWritersInTwoProcessesLoseNothing) {
     EXPECT_EQ(RegistryStore::valueNames(HKEY_LOCAL_MACHINE, kKey).size(), 2u * kPerWriter + 1);
     for (int writer = 0; writer < 2; ++writer) {
         for (int i = 0; i < kPerWriter; ++i) {
-            std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
-            EXPECT_EQ(get(kKey, name), name + "!");
+            EXPECT_EQ(get(kKey, name(writer, i)), name(writer, i) + "!");
         }
     }
-    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    expectNoLeftovers();
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <string>
 
-#include "tests/platform/EnvGuard.h"
 #include "tests/support/BackendTest.h"
 
 using zeb::platform::outputDebugString;
@@ -31,12 +30,11 @@ TEST(Trace, AppendsTextAsItStandsToTraceFile) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     // Unusable trace targets are ignored.
-    env.set("ZEBDOC_TRACE", dir.path());
-    outputDebugString("into a folder\n");
-    env.set("ZEBDOC_TRACE", dir.path() + "/missing/trace.log");
-    outputDebugString("into nowhere\n");
-    env.unset("ZEBDOC_TRACE");
-    outputDebugString("syslog only\n");
+    for (const std::optional<std::string>& target :
+         {std::optional<std::string>(dir.path()), {dir.path() + "/missing/trace.log"}, {}}) {
+        env.set("ZEBDOC_TRACE", target);
+        outputDebugString("nowhere but syslog\n");
+    }
 }
 
 }  // namespace
