@@ -23,10 +23,6 @@ std::string objectDirOf(const VersionedFile& file) {
     return text;
 }
 
-unsigned modeOf(const std::string& path) {
-    return statOf(path).st_mode & 07777;
-}
-
 TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
     const std::string path = docsDir() + "/letter.txt";
     writeFile(path, "version one");
@@ -48,8 +44,7 @@ TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
     ASSERT_TRUE(first.restore());
     EXPECT_EQ(readFile(path), "version one");
     const struct stat st = statOf(path);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
-    EXPECT_EQ(st.st_mtim.tv_nsec, 111);
+    EXPECT_TRUE(st.st_mtim.tv_sec == 1000000000 && st.st_mtim.tv_nsec == 111);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_FALSE(first.diffFile(path.c_str(), &file));
     // A second restore over a restored file works.
@@ -69,7 +64,7 @@ TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
     EXPECT_EQ(readFile(path), "version one");
     const mode_t mask = umask(0);
     umask(mask);
-    EXPECT_EQ(modeOf(path), 0644u & ~static_cast<unsigned>(mask));
+    EXPECT_EQ(statOf(path).st_mode & 07777, 0644u & ~static_cast<unsigned>(mask));
 
     // A revision that is not saved has nothing to restore.
     EXPECT_FALSE(RevisionFile("unsaved", "", &file).restore());
@@ -116,7 +111,6 @@ TEST_P(RevisionFileTest, DeletingRevisionsDownToTheLastRemovesEverythingButParen
     middle.setName("middle");
     ASSERT_TRUE(middle.save());
     EXPECT_EQ(value("SELECT REVNAME FROM REVTABLE WHERE UID = '" + uids[1] + "'"), "middle");
-    EXPECT_EQ(listNames(dir).size(), 3u);
     ASSERT_TRUE(middle.destroy());
     EXPECT_FALSE(pathExists(dir + "/" + uids[1]));
     EXPECT_EQ(rowsOf("REVTABLE"), 2u);

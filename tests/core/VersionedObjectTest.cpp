@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/RevisionFile.h"
 #include "core/RevisionObject.h"
+#include "core/VersionedFile.h"
 #include "tests/core/ItemTestSupport.h"
 
 namespace zebtest {
@@ -23,40 +24,37 @@ std::string repeat(const std::string& piece, int times) {
     return out;
 }
 
-std::string versionOf(RevisionObject& revision) {
-    char text[1024];
-    revision.getVersion(text, sizeof text);
+std::string textOf(RevisionObject& revision, void (RevisionObject::*getter)(char*, int)) {
+    char text[1024] = "unchanged";
+    (revision.*getter)(text, sizeof text);
     return text;
 }
 
 TEST_P(VersionedObjectTest, FirstSaveWritesInitialRevisionAndObjectAndLaterSavesOnlyNameAndNotes) {
-    const long long before = static_cast<long long>(std::time(nullptr));
+    const std::string before = std::to_string(std::time(nullptr));
     VersionedObject object("Report", "first draft");
     const std::string uid = uidOf(object);
     ASSERT_TRUE(object.save());
-
-    const std::vector<Row> objects =
-        rawQuery("SELECT UID, VerName, VerNotes, UserData, VerTime FROM MASTERZEB");
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0], (Row{uid, "Report", "first draft", " ", objects[0][4]}));
-    EXPECT_LE(before, std::stoll(*objects[0][4]));
-    const std::vector<Row> revisions =
-        rawQuery("SELECT REVNAME, REVNOTES, REVVER, MASTERUID, USERDATA, REVTIME FROM REVTABLE");
-    ASSERT_EQ(revisions.size(), 1u);
-    EXPECT_EQ(revisions[0], (Row{"Report", "first draft", "1", uid, " ", revisions[0][5]}));
-    EXPECT_LE(before, std::stoll(*revisions[0][5]));
+    const std::string objects = "SELECT UID, VerName, VerNotes, UserData, VerTime FROM MASTERZEB";
+    const std::string revisions =
+        "SELECT REVNAME, REVNOTES, REVVER, MASTERUID, USERDATA, REVTIME FROM REVTABLE";
+    const std::vector<Row> object1 = rawQuery(objects);
+    const std::vector<Row> revision1 = rawQuery(revisions);
+    ASSERT_TRUE(object1.size() == 1 && revision1.size() == 1);
+    EXPECT_EQ(object1[0], (Row{uid, "Report", "first draft", " ", object1[0][4]}));
+    EXPECT_EQ(revision1[0], (Row{"Report", "first draft", "1", uid, " ", revision1[0][5]}));
+    EXPECT_LE(std::stoll(before), std::stoll(*object1[0][4]));
+    EXPECT_LE(std::stoll(before), std::stoll(*revision1[0][5]));
 
     object.setName("Final report");
     object.setNotes("for the board");
     ASSERT_TRUE(object.save());
-    EXPECT_EQ(rawQuery("SELECT UID, VerName, VerNotes, UserData, VerTime FROM MASTERZEB"),
-              (std::vector<Row>{{uid, "Final report", "for the board", " ", objects[0][4]}}));
-    EXPECT_EQ(rawQuery("SELECT REVNAME, REVNOTES, REVVER, MASTERUID, USERDATA, REVTIME FROM "
-                       "REVTABLE"),
-              revisions);
+    EXPECT_EQ(rawQuery(objects),
+              (std::vector<Row>{{uid, "Final report", "for the board", " ", object1[0][4]}}));
+    EXPECT_EQ(rawQuery(revisions), revision1);
 }
 
-TEST_P(VersionedObjectTest, NewVersionIsOneMoreThanTheHighestAndStartsAtOneAgain) {
+TEST_P(VersionedObjectTest, NewVersionIsOneMoreThanTheHighestAndTheLastRevisionTakesTheObject) {
     VersionedObject object("Plan", "");
     ASSERT_TRUE(object.save());
     const std::string uid = uidOf(object);
@@ -65,31 +63,23 @@ TEST_P(VersionedObjectTest, NewVersionIsOneMoreThanTheHighestAndStartsAtOneAgain
     ASSERT_TRUE(rawExec("INSERT INTO REVTABLE VALUES('r5', '', '', 5, '" + uid + "', ' ', '0')"));
     RevisionObject sixth("six", "", &object);
     ASSERT_TRUE(sixth.save());
-    EXPECT_EQ(versionOf(sixth), "6");
+    EXPECT_EQ(textOf(sixth, &RevisionObject::getVersion), "6");
     EXPECT_EQ(value("SELECT REVVER FROM REVTABLE WHERE UID = '" + uidOf(sixth) + "'"), "6");
 
-    ASSERT_TRUE(rawExec("DELETE FROM REVTABLE"));
-    RevisionObject first("again", "", &object);
-    ASSERT_TRUE(first.save());
-    EXPECT_EQ(versionOf(first), "1");
-}
-
-TEST_P(VersionedObjectTest, DeletingTheLastRevisionDeletesTheObject) {
-    VersionedObject object("Letter", "");
-    ASSERT_TRUE(object.save());
-    RevisionObject second("second", "", &object);
-    ASSERT_TRUE(second.save());
-    RevisionObject first(uidFrom(value("SELECT UID FROM REVTABLE WHERE REVVER = 1")), &object);
-    ASSERT_TRUE(first.destroy());
+    // Deleting revisions: the object goes with the last one, not before.
+    ASSERT_TRUE(rawExec("DELETE FROM REVTABLE WHERE REVVER <> 6"));
+    RevisionObject seventh("seven", "", &object);
+    ASSERT_TRUE(seventh.save());
+    ASSERT_TRUE(sixth.destroy());
+    EXPECT_FALSE(sixth.destroy());
     EXPECT_EQ(rowsOf("MASTERZEB"), 1u);
-    EXPECT_FALSE(first.destroy());
-    ASSERT_TRUE(second.destroy());
+    ASSERT_TRUE(seventh.destroy());
     EXPECT_EQ(allRows(), 0u);
 
-    // Saved again after destroy: inserted again under the same identifier.
+    // Saved again after that: inserted again under the same identifier,
+    // numbered from 1.
     ASSERT_TRUE(object.save());
-    EXPECT_EQ(column("SELECT MASTERUID FROM REVTABLE"), std::vector<std::string>{uidOf(object)});
-
+    EXPECT_EQ(rawQuery("SELECT MASTERUID, REVVER FROM REVTABLE"), (std::vector<Row>{{uid, "1"}}));
     // An object whose revision rows are gone already is still deleted.
     ASSERT_TRUE(rawExec("DELETE FROM REVTABLE"));
     EXPECT_TRUE(object.destroy());
@@ -110,18 +100,17 @@ TEST_P(VersionedObjectTest, RevisionListAndCount) {
     ASSERT_TRUE(second.save());
     const UID uid = uidFrom(uidOf(object));
     ASSERT_EQ(VersionedObject::getNumRevs(uid), 2);
-    std::unique_ptr<RevisionListElement[]> list(new RevisionListElement[2]);
-    ASSERT_TRUE(VersionedObject::getRevisions(uid, list.get()));
-    for (int i = 0; i < 2; ++i) {
-        const std::vector<Row> row =
-            rawQuery("SELECT REVVER, REVNAME, REVNOTES, REVTIME, UID FROM REVTABLE WHERE UID = '" +
-                     std::string(list[i][4]) + "'");
-        ASSERT_EQ(row.size(), 1u);
-        EXPECT_EQ(row[0], (Row{list[i][0], list[i][1], list[i][2], list[i][3], list[i][4]}));
+    RevisionListElement list[2];
+    ASSERT_TRUE(VersionedObject::getRevisions(uid, list));
+    for (const auto& element : list) {
+        EXPECT_EQ(rawQuery("SELECT REVVER, REVNAME, REVNOTES, REVTIME, UID FROM REVTABLE WHERE "
+                           "UID = '" +
+                           std::string(element[4]) + "'"),
+                  (std::vector<Row>{{element[0], element[1], element[2], element[3], element[4]}}));
     }
     // The bounded form writes no more than the room it is given.
     int count = -1;
-    EXPECT_TRUE(VersionedObject::getRevisions(uid, list.get(), 1, &count));
+    EXPECT_TRUE(VersionedObject::getRevisions(uid, list, 1, &count));
     EXPECT_EQ(count, 1);
 }
 
@@ -131,10 +120,9 @@ TEST_P(VersionedObjectTest, LongNamesAndNotesAreCutAlikeOnEveryDataSource) {
     ASSERT_TRUE(object.save());
     const std::string name = "'" + repeat("ä", 31);
     const std::string notes = repeat("€'", 127) + "€";
-    EXPECT_EQ(rawQuery("SELECT VerName, VerNotes FROM MASTERZEB"),
-              (std::vector<Row>{{name, notes}}));
-    EXPECT_EQ(rawQuery("SELECT REVNAME, REVNOTES FROM REVTABLE"),
-              (std::vector<Row>{{name, notes}}));
+    EXPECT_EQ(rawQuery("SELECT VerName, VerNotes FROM MASTERZEB UNION ALL SELECT REVNAME, "
+                       "REVNOTES FROM REVTABLE"),
+              (std::vector<Row>{{name, notes}, {name, notes}}));
 
     // What is read back is what was stored, whole.
     VersionedObject reread(uidFrom(uidOf(object)));
@@ -148,6 +136,52 @@ TEST_P(VersionedObjectTest, LongNamesAndNotesAreCutAlikeOnEveryDataSource) {
     // A getter cuts to its buffer without splitting a character.
     reread.getName(text, 4);
     EXPECT_STREQ(text, "'ä");
+}
+
+TEST_P(VersionedObjectTest, RevisionMadeFromItsUidAloneOwnsAPlainObject) {
+    writeFile(docsDir() + "/memo.txt", "memo");
+    VersionedFile file("Memo", "", (docsDir() + "/memo.txt").c_str());
+    ASSERT_TRUE(file.save());
+    RevisionFile second("second", "more", &file);
+    ASSERT_TRUE(second.save());
+
+    RevisionObject loaded(uidFrom(uidOf(second)));
+    EXPECT_EQ(textOf(loaded, &RevisionObject::getName), "second");
+    EXPECT_EQ(textOf(loaded, &RevisionObject::getVersion), "2");
+    EXPECT_EQ(textOf(loaded, &RevisionObject::getMasterUID), uidOf(file));
+    ASSERT_NE(loaded.getObject(), nullptr);
+    EXPECT_EQ(dynamic_cast<const VersionedFile*>(loaded.getObject()), nullptr);
+    EXPECT_TRUE(loaded.read(uidFrom(uidOf(file))));  // changes nothing
+    EXPECT_EQ(textOf(loaded, &RevisionObject::getName), "second");
+
+    // Copies own copies of the owner (each is deleted once).
+    RevisionObject copy(loaded);
+    RevisionObject assigned("x", "", nullptr);
+    assigned = copy;
+    EXPECT_NE(copy.getObject(), loaded.getObject());
+    EXPECT_NE(assigned.getObject(), copy.getObject());
+    EXPECT_EQ(textOf(assigned, &RevisionObject::getMasterUID), uidOf(file));
+
+    // Such a revision deletes its row only; the archived copy is left.
+    EXPECT_TRUE(loaded.destroy());
+    EXPECT_EQ(rowsOf("REVTABLE"), 1u);
+    EXPECT_EQ(listNames(vfsRoot() + docsDir() + "/memo.txt").size(), 2u);
+}
+
+TEST_P(VersionedObjectTest, RevisionWithoutOwnerIsHarmless) {
+    RevisionObject unknown(uidFrom("1x2x3"));
+    EXPECT_EQ(textOf(unknown, &RevisionObject::getName), "");
+    EXPECT_EQ(textOf(unknown, &RevisionObject::getVersion), "0");
+    EXPECT_EQ(textOf(unknown, &RevisionObject::getMasterUID), "");
+    EXPECT_EQ(unknown.getObject(), nullptr);
+    RevisionObject orphan("orphan", "no owner", nullptr);
+    RevisionFile noFile("orphan", "", nullptr);
+    for (RevisionObject* revision : {&unknown, &orphan, static_cast<RevisionObject*>(&noFile)}) {
+        EXPECT_FALSE(revision->save());
+        EXPECT_FALSE(revision->destroy());
+    }
+    EXPECT_FALSE(noFile.restore());
+    EXPECT_EQ(allRows(), 0u);
 }
 
 }  // namespace
