@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/ArchiveRoot.h"
 #include "core/DatabaseInstance.h"
 #include "core/ResultSet.h"
 #include "core/RevisionObject.h"
@@ -112,28 +113,6 @@ int ArchiveFolder::classify(const std::string& directory) {
     return kVersionedFileDirectory;
 }
 
-std::string ArchiveFolder::archiveForm(const std::string& workingPath) {
-    std::string result;
-    size_t start = 0;
-    while (start <= workingPath.size()) {
-        size_t end = workingPath.find('/', start);
-        if (end == std::string::npos) {
-            end = workingPath.size();
-        }
-        std::string piece = workingPath.substr(start, end - start);
-        start = end + 1;
-        if (piece.empty()) {
-            continue;
-        }
-        if (piece == "." || piece == "..") {
-            return std::string();
-        }
-        std::replace(piece.begin(), piece.end(), ':', '@');
-        result += result.empty() ? piece : "/" + piece;
-    }
-    return result;
-}
-
 std::string ArchiveFolder::likeText(const std::string& text) {
     std::string pattern;
     pattern.reserve(text.size() + 8);
@@ -159,7 +138,7 @@ bool ArchiveFolder::findVersionedFile(const std::string& relative, VersionedPath
     // The pattern also lets through paths that differ in the case of ASCII
     // letters (SQLite's LIKE ignores it); the archive form decides.
     forEachFile(likeCondition("/" + likeText(relative)), [&](VersionedPath file) {
-        if (archiveForm(file.path) == relative) {
+        if (ArchiveRoot::archiveForm(file.path) == relative) {
             offer(files, relative, std::move(file), plainPath);
         }
     });
@@ -179,7 +158,7 @@ std::map<std::string, VersionedPath> ArchiveFolder::versionedChildren(const std:
     // separator.
     forEachFile(likeCondition(prefix + "%") + " AND " + likeCondition(prefix + "%/%", true),
                 [&](VersionedPath file) {
-                    const std::string form = archiveForm(file.path);
+                    const std::string form = ArchiveRoot::archiveForm(file.path);
                     if (form.size() <= parentForm.size() ||
                         form.compare(0, parentForm.size(), parentForm) != 0) {
                         return;

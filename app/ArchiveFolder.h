@@ -9,7 +9,8 @@
 // archive name stands for.
 //
 // Folders are named by their relative archive path: the names below the
-// archive root joined by "/" ("home/ann/Docs"), empty for the root. The
+// archive root joined by "/" ("home/ann/Docs"), empty for the root; the
+// relative archive path of a working path is ArchiveRoot::archiveForm. The
 // archive names of a versioned file's path are its pieces with every ":"
 // turned into "@", so an archive name cannot simply be turned back: "@" may
 // also be a real character of the name. The versioned files below a folder
@@ -77,11 +78,6 @@ public:
 
     // What the directory `directory` holds (ArchiveKind).
     static int classify(const std::string& directory);
-
-    // The relative archive path of a working path: its pieces, empty ones
-    // skipped, with every ":" turned into "@", joined by "/". Empty when the
-    // path has no piece or holds a "." or ".." piece.
-    static std::string archiveForm(const std::string& workingPath);
 
     // The versioned file whose archive form is `relative`. When FILETABLE
     // holds several (a path with ":" and one with "@" at that place), the one

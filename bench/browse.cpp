@@ -109,7 +109,7 @@ wxTreeItemId childNamed(TreeCtrl& tree, const wxTreeItemId& node, const std::str
 
 // The node of a working folder, its ancestors expanded but not itself.
 wxTreeItemId nodeOf(TreeCtrl& tree, const std::string& folder) {
-    const std::string form = ArchiveFolder::archiveForm(folder);
+    const std::string form = ArchiveRoot::archiveForm(folder);
     wxTreeItemId node = tree.treeWindow()->GetRootItem();
     size_t start = 0;
     while (node.IsOk() && start <= form.size()) {
@@ -171,7 +171,7 @@ bool measure(MainWindow* window, const bench::World& world, int size, int rounds
 
         // The archive's part of each: the folder read for the listing and
         // for the nodes.
-        const ArchiveFolder archived(ArchiveRoot::path(), ArchiveFolder::archiveForm(folder));
+        const ArchiveFolder archived(ArchiveRoot::path(), ArchiveRoot::archiveForm(folder));
         std::vector<ArchiveEntry> entries;
         start = bench::now();
         archived.read(entries, false);

@@ -22,6 +22,7 @@
 #include "app/StartUp.h"
 #include "app/TreeCtrl.h"
 #include "app/UserInterface.h"
+#include "core/ArchiveRoot.h"
 #include "core/RevisionFile.h"
 #include "core/UID.h"
 #include "core/VersionedFile.h"
@@ -151,7 +152,7 @@ protected:
     // The node of a working path (a revision: the file's path, "/", its
     // UID), its ancestors expanded.
     wxTreeItemId nodeOf(const std::string& path) {
-        const std::string form = ArchiveFolder::archiveForm(path);
+        const std::string form = ArchiveRoot::archiveForm(path);
         wxTreeItemId node = root();
         for (size_t start = 0; node.IsOk() && start <= form.size();) {
             const size_t end = std::min(form.find('/', start), form.size());

@@ -94,7 +94,7 @@ TEST_P(TreeWalkTest, TheWalkFollowsTheFocus) {
 TEST_P(TreeWalkTest, AnEmptyArchiveFolderMetByTheWalkGoes) {
     version(docPath("plan.txt"));
     const std::string empty =
-        ArchiveRoot::path() + std::string("/") + ArchiveFolder::archiveForm(docPath("old"));
+        ArchiveRoot::path() + std::string("/") + ArchiveRoot::archiveForm(docPath("old"));
     std::filesystem::create_directories(empty);
     start();
     const wxTreeItemId folder = nodeOf(folderPath());
@@ -197,7 +197,7 @@ TEST_P(TreeWalkTest, PruneRemovesOnlyNodesWhoseEntriesWent) {
     control()->Expand(child(folder, "kept.txt"));
     select(folder);
     std::filesystem::remove_all(ArchiveRoot::path() + std::string("/") +
-                                ArchiveFolder::archiveForm(docPath("gone.txt")));
+                                ArchiveRoot::archiveForm(docPath("gone.txt")));
     tree->pruneMissing(root());
     EXPECT_EQ(labels(folder, true), std::vector<std::string>{"kept.txt"});
     EXPECT_EQ(children(child(folder, "kept.txt")).size(), 1u);
