@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/StringTable.h"
+#include "core/ArchiveRoot.h"
 
 namespace {
 
@@ -171,31 +172,11 @@ bool pathHasExtension(const std::string& path, const std::string& extension) {
 
 std::string archivedCopyPath(const std::string& archiveRoot, const std::string& path,
                              const std::string& uid) {
-    std::string copy = archiveRoot;
-    bool anyPiece = false;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        std::string piece = path.substr(start, end - start);
-        start = end + 1;
-        if (piece.empty()) {
-            continue;
-        }
-        if (piece == "." || piece == "..") {
-            return std::string();
-        }
-        std::replace(piece.begin(), piece.end(), ':', '@');
-        copy += '/';
-        copy += piece;
-        anyPiece = true;
-    }
-    if (!anyPiece || uid.empty()) {
+    const std::string relative = ArchiveRoot::archiveForm(path);
+    if (relative.empty() || uid.empty()) {
         return std::string();
     }
-    return copy + '/' + uid;
+    return archiveRoot + "/" + relative + "/" + uid;
 }
 
 namespace {
