@@ -1,29 +1,23 @@
 // Add New Version: the per-file loop on both data sources, the size note,
-// the progress dialog, and the command in the main window.
+// the progress dialog, the chooser and the command in the main window.
 
 #include "app/AddNewVersion.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <wx/filedlg.h>
 #include <wx/progdlg.h>
 #include <wx/toplevel.h>
 
 #include <string>
 
-#include "app/CommandIds.h"
-#include "platform/FileSystem.h"
-#include "tests/app/MainWindowFixture.h"
-#include "tests/app/VersionTestSupport.h"
+#include "app/AddChooser.h"
+#include "app/StringTable.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace zebtest {
 namespace {
-
-namespace fs = zeb::platform;
-
-const char* const kUnchanged =
-    "The selected file has the same size and timestamp as a file already in version control. "
-    "Confirm that you want to create a new version of the selected file.";
 
 wxGenericProgressDialog* progressDialog() {
     for (wxWindow* w : wxTopLevelWindows) {
@@ -62,11 +56,14 @@ protected:
 
 TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTyped) {
     const std::string a = workFile("a.txt", std::string(999, 'a'));
+    const std::string gone = workDir() + "/work/gone.txt";
     const std::string b = workFile("sub.d/b.odt", std::string(2500, 'b'));
     const std::string c = workFile("c", "");
-    const auto outcome = add({a, b, c});
+    // A failing file does not stop the others.
+    const auto outcome = add({a, gone, b, c});
     EXPECT_EQ(outcome.versionedFiles, 3);
-    EXPECT_EQ(outcome.failed, 0);
+    EXPECT_EQ(outcome.failed, 1);
+    EXPECT_EQ(uidOf(gone), "");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(revisionRows(a), std::vector<Row>({Row{"a.txt", "Size: 0 KB"}}));
     EXPECT_EQ(revisionRows(b), std::vector<Row>({Row{"b.odt", "Size: 2 KB"}}));
@@ -78,7 +75,7 @@ TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTyped) {
 
     // Typed once, for all; a typed name alone leaves each its size note.
     for (const auto& p : {a, b, c}) {
-        workFile(p.substr(workDir().size() + 6), "changed " + p);
+        writeFile(p, "changed " + p);
     }
     EXPECT_EQ(add({a, b}, "Release 2", "sent to Ann").revisions, 2);
     EXPECT_EQ(add({c}, "Release 2").revisions, 1);
@@ -99,24 +96,13 @@ TEST_P(AddNewVersionTest, AnUnchangedFileIsAddedOnlyWhenConfirmed) {
     EXPECT_EQ(outcome.skipped, 1);
     EXPECT_EQ(outcome.revisions, 2);
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, kUnchanged);
+    EXPECT_EQ(ui.messages[0].text, strings::text(strings::kConfirmUnchanged));
     EXPECT_EQ(ui.messages[0].caption, "ZEBDOC");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxCANCEL | wxICON_INFORMATION);
     EXPECT_EQ(revisionRows(a).size(), 1u);
     EXPECT_EQ(revisionRows(b).size(), 2u);
     EXPECT_EQ(revisionRows(c).size(), 2u);
     EXPECT_EQ(rawCount("SELECT UID FROM MASTERZEB"), 3u);
-}
-
-TEST_P(AddNewVersionTest, AFailingFileDoesNotStopTheOthers) {
-    const std::string a = workFile("a.txt", "aaa");
-    const std::string gone = workDir() + "/work/gone.txt";
-    const std::string b = workFile("b.txt", "bbb");
-    const auto outcome = add({a, gone, b});
-    EXPECT_EQ(outcome.versionedFiles, 2);
-    EXPECT_EQ(outcome.failed, 1);
-    EXPECT_EQ(uidOf(gone), "");
-    EXPECT_FALSE(uidOf(b).empty());
 }
 
 TEST_P(AddNewVersionTest, ProgressShowsTheFileAndCancelStopsAfterTheCurrentOne) {
@@ -153,7 +139,6 @@ TEST_P(AddNewVersionTest, ProgressShowsTheFileAndCancelStopsAfterTheCurrentOne) 
 ZEB_INSTANTIATE_BACKENDS(AddNewVersionTest);
 
 TEST(AddNewVersionSizeNote, WholeSizeInThousandsRoundedDown) {
-    EXPECT_EQ(AddNewVersion::sizeNote(0), "Size: 0 KB");
     EXPECT_EQ(AddNewVersion::sizeNote(999), "Size: 0 KB");
     EXPECT_EQ(AddNewVersion::sizeNote(1000), "Size: 1 KB");
     // Past 4 GiB the size does not wrap.
@@ -167,21 +152,28 @@ TEST(AddNewVersionSizeNote, WholeSizeInThousandsRoundedDown) {
     EXPECT_EQ(AddNewVersion::sizeNoteOf(dir.path() + "/missing"), "Size: ");
 }
 
-// The command in the main window: the chooser, then a new browse tree.
-class AddNewVersionCommandTest : public MainWindowTest {};
+// This platform's chooser, its accept button relabelled.
+TEST(AddChooser, AcceptButtonReadsAdd) {
+    wxFileDialog chooser(nullptr, "Add  new file versions", wxEmptyString, wxEmptyString,
+                         AddNewVersion::kWildcard,
+                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+    EXPECT_NE(acceptButtonLabel(chooser), "Add");
+    ASSERT_TRUE(labelAcceptButton(chooser, "Add"));
+    EXPECT_EQ(acceptButtonLabel(chooser), "Add");
+}
 
-TEST_F(AddNewVersionCommandTest, ChooserThenANewTreeWhenBrowsing) {
+// The command in the main window: the chooser, then a new browse tree.
+TEST_F(MainWindowTest, AddNewVersionChoosesThenMakesANewTreeWhenBrowsing) {
     TempDir dir;
     const std::string file = dir.path() + "/a.txt";
     writeFile(file, "a");
-    AnsweringUi answers;
     menuCommand(kCmdAddNewVersion);
-    EXPECT_EQ(answers.chooserTitle, "Add  new file versions");
-    EXPECT_EQ(answers.chooserWildcard, "All|*|Text|*.txt;*.TXT");
+    EXPECT_EQ(ui.chooserTitle, "Add  new file versions");
+    EXPECT_EQ(ui.chooserWildcard, "All|*|Text|*.txt;*.TXT");
     // Nothing chosen: the tree stays.
     EXPECT_EQ(journal.count("browse 2: made"), 0);
 
-    answers.files.paths = {file};
+    ui.files.paths = {file};
     menuCommand(kCmdAddNewVersion);
     EXPECT_EQ(journal.count("browse 1: deleted"), 1);
     EXPECT_EQ(journal.count("browse 2: made"), 1);

@@ -1,4 +1,7 @@
-// The Edit dialog on revisions and versioned files of both data sources.
+// Editing a revision's attributes on both data sources: the Edit dialog,
+// and the in-place edits of the attribute list, which change the current
+// revision in the repository (name and note; the identifier and version
+// rows keep their values) and save it unless cancelled.
 
 #include "app/EditDialog.h"
 
@@ -9,9 +12,8 @@
 
 #include <string>
 
-#include "app/VersionCommands.h"
-#include "tests/app/VersionTestSupport.h"
-#include "tests/app/WxPump.h"
+#include "app/EditView.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace zebtest {
 namespace {
@@ -20,47 +22,40 @@ class EditDialogTest : public RepositoryTest {
 protected:
     void SetUp() override {
         RepositoryTest::SetUp();
-        if (IsSkipped()) {
+        if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        path = workFile("a.txt", "one");
-        file = versionFile(path, "first name", "first note");
+        file = versionFile(workFile("a.txt", "one"), "first name", "first note");
         workFile("a.txt", "two!");
         second = addRevision(file, "second");
-        walk = std::make_unique<ListWalk>(std::vector<ListWalk::Entry>{{file, second}});
     }
 
-    Row revisionRow() {
-        return rawQuery("SELECT REVNAME, REVNOTES FROM REVTABLE WHERE UID = '" + second + "'")
-            .at(0);
+    std::string stored(const std::string& columns) {
+        const std::vector<Row> rows =
+            rawQuery("SELECT " + columns + " FROM REVTABLE WHERE UID = '" + second + "'");
+        return rows.empty() ? "<none>" : rows[0][0].value_or("<null>");
     }
 
-    std::string path, file, second;
-    std::unique_ptr<ListWalk> walk;
+    std::string file, second;
+    Journal journal;
 };
 
 TEST_P(EditDialogTest, ShowsTheItemWithItsVersionNameAndNote) {
-    IZEB* item = walk->firstSelected(false);
+    ListWalk walk({{file, second}});
+    IZEB* item = walk.firstSelected(false);
     item->setNotes("a note");
     EditDialog dialog(nullptr, item);
     EXPECT_EQ(dialog.GetTitle().utf8_string(), "Revision File" + second);
-    auto* version = dynamic_cast<wxStaticText*>(dialog.FindWindow(EditDialog::kVersionId));
-    auto* name = dynamic_cast<wxTextCtrl*>(dialog.FindWindow(EditDialog::kNameId));
-    auto* note = dynamic_cast<wxTextCtrl*>(dialog.FindWindow(EditDialog::kNoteId));
-    ASSERT_TRUE(version && name && note);
-    EXPECT_EQ(version->GetLabel(), "2");
-    EXPECT_EQ(name->GetValue(), "second");
-    EXPECT_EQ(note->GetValue(), "a note");
-    EXPECT_TRUE(note->IsMultiLine());
-    EXPECT_FALSE(name->IsMultiLine());
+    EXPECT_EQ(dialog.versionText()->GetLabel(), "2");
+    EXPECT_EQ(dialog.nameField()->GetValue(), "second");
+    EXPECT_EQ(dialog.noteField()->GetValue(), "a note");
+    EXPECT_TRUE(dialog.noteField()->IsMultiLine());
+    EXPECT_FALSE(dialog.nameField()->IsMultiLine());
     EXPECT_NE(dialog.FindWindow(wxID_OK), nullptr);
     EXPECT_NE(dialog.FindWindow(wxID_CANCEL), nullptr);
 
     // A versioned file shows version 0.
-    UID uid;
-    uid = file.c_str();
-    VersionedFile versioned(uid);
-    EditDialog fileDialog(nullptr, &versioned);
+    EditDialog fileDialog(nullptr, walk.context.versionedFile());
     EXPECT_EQ(fileDialog.GetTitle().utf8_string(), "Versioned File" + file);
     EXPECT_EQ(fileDialog.versionText()->GetLabel(), "0");
     EXPECT_EQ(fileDialog.nameField()->GetValue(), "first name");
@@ -74,7 +69,8 @@ TEST_P(EditDialogTest, ShowsTheItemWithItsVersionNameAndNote) {
 }
 
 TEST_P(EditDialogTest, FieldsTakeNoMoreThanTheRepositoryKeeps) {
-    EditDialog dialog(nullptr, walk->firstSelected(false));
+    ListWalk walk({{file, second}});
+    EditDialog dialog(nullptr, walk.firstSelected(false));
     wxTextCtrl* name = dialog.nameField();
     name->Clear();
     // Typed one character at a time, in characters, not bytes.
@@ -94,26 +90,54 @@ TEST_P(EditDialogTest, FieldsTakeNoMoreThanTheRepositoryKeeps) {
     // Whatever the field holds, no more is stored.
     note->ChangeValue(std::string(300, 'c'));
     ASSERT_TRUE(dialog.store());
-    EXPECT_EQ(revisionRow()[1], std::string(255, 'c'));
+    EXPECT_EQ(stored("REVNOTES"), std::string(255, 'c'));
 }
 
-TEST_P(EditDialogTest, OkStoresNameAndNoteAndCancelStoresNothing) {
-    ui.onModal = [](wxDialog& dialog) {
-        auto& edit = dynamic_cast<EditDialog&>(dialog);
-        edit.nameField()->ChangeValue("Cancelled");
-        return wxID_CANCEL;
+TEST_P(EditDialogTest, InPlaceEditsChangeNameAndNoteOnlyAndSaveUnlessCancelled) {
+    // What the browse tree does when a revision is selected: the attribute
+    // list on the right, the revision current in the left pane's context.
+    startWindow([&](wxWindow* main) { return new RecordingPane(main, "browse", journal, 1); });
+    ASSERT_EQ(AppState::installPath(), installDir());
+    SelectContext* selection = window->leftPane()->selectContext();
+    UID fileUid, revisionUid;
+    fileUid = file.c_str();
+    revisionUid = second.c_str();
+    IZEB* current = selection->resolveRevision(fileUid, revisionUid);
+    auto* view = new EditView(window);
+    view->setColumns({"Value", "Rev. Attribute"},
+                     {{second, "UID"}, {"second", "Name"}, {"", "Note"}, {"2", "Version"}},
+                     {70, 30});
+    view->setColumnOrder({1, 0});
+    window->setRightPane(view);
+    const auto edit = [&](int row, const std::string& text, bool cancel) {
+        ASSERT_TRUE(view->editValue(row));
+        view->editor()->SetValue(wxString::FromUTF8(text));
+        view->endEdit(cancel);
+        pumpFor(20);
     };
-    EXPECT_EQ(VersionCommands::runEditDialog(nullptr, walk->firstSelected(false)), 2);
-    EXPECT_EQ(revisionRow(), (Row{"second", ""}));
+    const auto cell = [&](int row) { return view->rows()[row][0]; };
 
-    ui.onModal = [](wxDialog& dialog) {
-        auto& edit = dynamic_cast<EditDialog&>(dialog);
-        edit.nameField()->ChangeValue("Final, it's done");
-        edit.noteField()->ChangeValue("two\nlines");
-        return wxID_OK;
-    };
-    EXPECT_EQ(VersionCommands::runEditDialog(nullptr, walk->firstSelected(false)), 1);
-    EXPECT_EQ(revisionRow(), (Row{"Final, it's done", "two\nlines"}));
+    // A change made in memory only shows whether an edit saves the item.
+    current->setName("renamed in memory");
+    edit(1, "typed then abandoned", true);
+    EXPECT_EQ(cell(1), "second");
+    EXPECT_EQ(stored("REVNAME"), "second");
+    edit(3, "7", false);
+    EXPECT_EQ(cell(3), "2");
+    EXPECT_EQ(stored("REVVER"), "2");
+    EXPECT_EQ(stored("REVNAME"), "renamed in memory");
+    current->setNotes("noted in memory");
+    edit(0, "not-an-id", false);
+    EXPECT_EQ(cell(0), second);
+    EXPECT_EQ(stored("UID"), second);
+    EXPECT_EQ(stored("REVNOTES"), "noted in memory");
+
+    edit(1, "final report", false);
+    EXPECT_EQ(cell(1), "final report");
+    EXPECT_EQ(stored("REVNAME"), "final report");
+    edit(2, "checked by Ann", false);
+    EXPECT_EQ(cell(2), "checked by Ann");
+    EXPECT_EQ(stored("REVNOTES"), "checked by Ann");
 }
 
 ZEB_INSTANTIATE_BACKENDS(EditDialogTest);

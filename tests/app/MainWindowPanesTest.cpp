@@ -1,28 +1,78 @@
-// Layout of the main window's bands and panes, the splitter's notices, and
-// where the panes' notifications go.
+// Layout of the main window's bands and panes (the arithmetic, then the
+// window), the splitter's notices, where the panes' notifications go; and
+// the ids of the texts and commands.
 
 #include <wx/listctrl.h>
-#include <wx/menu.h>
 #include <wx/statusbr.h>
-#include <wx/toolbar.h>
 #include <wx/uiaction.h>
 
+#include <set>
+
 #include "app/ListView.h"
+#include "app/MainLayout.h"
 #include "app/ReportView.h"
 #include "app/Splitter.h"
-#include "tests/app/MainWindowFixture.h"
+#include "app/StringTable.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace zebtest {
 namespace {
 
-PaneBox boxOf(const wxWindow* w) {
+std::string boxOf(const wxWindow* w) {
     const wxRect r = w->GetRect();
-    return {r.x, r.y, r.width, r.height};
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+           std::to_string(r.height);
 }
 
 std::string show(const PaneBox& b) {
     return std::to_string(b.x) + "," + std::to_string(b.y) + " " + std::to_string(b.width) + "x" +
            std::to_string(b.height);
+}
+
+TEST(MainLayout, BandsAtTopAndBottomPanesBetweenBesideTheBar) {
+    const MainLayout l = layoutMainWindow(800, 600, MainBands{27, 20}, 264, 2);
+    EXPECT_EQ(show(l.toolbar), "0,0 800x27");
+    EXPECT_EQ(show(l.statusBar), "0,580 800x20");
+    EXPECT_EQ(show(l.leftPane), "0,27 264x553");
+    EXPECT_EQ(show(l.rightPane), "266,27 534x553");
+    EXPECT_EQ(show(rightPaneArea(800, 600, MainBands{27, 20}, 264, 2)), show(l.rightPane));
+    // Other band heights shift the panes the same way.
+    const MainLayout tall = layoutMainWindow(800, 600, MainBands{46, 31}, 264, 2);
+    EXPECT_EQ(show(tall.leftPane), "0,46 264x523");
+    EXPECT_EQ(show(tall.statusBar), "0,569 800x31");
+    // A window too small gets empty panes, not negative ones.
+    const MainLayout small = layoutMainWindow(200, 30, MainBands{27, 20}, 264, 2);
+    EXPECT_EQ(show(small.leftPane), "0,27 264x0");
+    EXPECT_EQ(show(small.rightPane), "266,27 0x0");
+    EXPECT_EQ(small.statusBar.y, 10);
+
+    // The panes follow a dropped bar; past the right pane's edge the right
+    // pane is empty, not negative.
+    PaneBox left{0, 27, 264, 553};
+    PaneBox right{266, 27, 534, 553};
+    EXPECT_FALSE(followSplitter(0, 2, left, right));
+    EXPECT_EQ(show(left) + " " + show(right), "0,27 264x553 266,27 534x553");
+    EXPECT_TRUE(followSplitter(500, 2, left, right));
+    EXPECT_EQ(show(left) + " " + show(right), "0,27 500x553 502,27 298x553");
+    EXPECT_TRUE(followSplitter(900, 2, left, right));
+    EXPECT_EQ(show(right), "902,27 0x553");
+}
+
+TEST(MainLayout, TextAndCommandIdsAreUniqueAndCommandsTravelAsValidWxIds) {
+    std::set<int> ids;
+    for (const strings::Entry& e : strings::kTable) {
+        EXPECT_TRUE(ids.insert(e.id).second) << e.id;
+    }
+    EXPECT_STREQ(strings::text(143), "");
+    std::set<int> wxIds;
+    for (CommandId command : kAllCommands) {
+        const int id = toWxId(command);
+        EXPECT_GE(id, 0);
+        EXPECT_LT(id, 0x7fff);
+        EXPECT_TRUE(wxIds.insert(id).second) << command;
+        EXPECT_EQ(commandOf(id), command);
+    }
+    EXPECT_EQ(commandOf(kToolbarWindowId), 0);
 }
 
 class MainWindowPanesTest : public MainWindowTest {
@@ -38,42 +88,36 @@ protected:
         window->setRightPane(view);
     }
 
-    // Resizes the window and waits until the panes follow.
+    // Resizes the window, waits until the panes follow and checks them.
     void resizeTo(int width, int height) {
         window->SetClientSize(width, height);
         ASSERT_TRUE(pumpUntil([&] { return window->GetClientSize() == wxSize(width, height); }));
         pumpFor(50);
-    }
-
-    void expectLaidOut() {
-        const wxSize client = window->GetClientSize();
         const MainLayout expected =
-            layoutMainWindow(client.x, client.y, window->bands(), window->splitter()->getX(),
+            layoutMainWindow(width, height, window->bands(), window->splitter()->getX(),
                              window->splitter()->getWidth());
-        EXPECT_EQ(show(boxOf(window->toolbar())), show(expected.toolbar));
-        EXPECT_EQ(show(boxOf(window->statusBar())), show(expected.statusBar));
-        EXPECT_EQ(show(boxOf(pane()->getWindow())), show(expected.leftPane));
-        EXPECT_EQ(show(boxOf(view->getWindow())), show(expected.rightPane));
+        EXPECT_EQ(boxOf(window->toolbar()), show(expected.toolbar));
+        EXPECT_EQ(boxOf(window->statusBar()), show(expected.statusBar));
+        EXPECT_EQ(boxOf(pane()->getWindow()), show(expected.leftPane));
+        EXPECT_EQ(boxOf(view->getWindow()), show(expected.rightPane));
     }
 
     void notifySplitter(int x) {
         SplitterEvent moved(ZEB_EVT_SPLITTER_MOVED, window->splitter()->GetId(), x, 0);
         moved.SetEventObject(window->splitter());
-        window->splitter()->GetParent()->ProcessWindowEvent(moved);
+        window->ProcessWindowEvent(moved);
     }
 
     ReportView* view = nullptr;
 };
 
-TEST_F(MainWindowPanesTest, BandsAndPanesFollowTheWindowSize) {
+TEST_F(MainWindowPanesTest, PanesFollowTheWindowSizeAndTheBarsNotices) {
     // The bands have this platform's own heights.
     EXPECT_GT(window->bands().toolbarHeight, 10);
     EXPECT_GT(window->bands().statusHeight, 10);
     resizeTo(900, 600);
-    expectLaidOut();
     const int barX = window->splitter()->getX();
     resizeTo(700, 450);
-    expectLaidOut();
     // The bar keeps its pixel position, so the left pane keeps its width.
     EXPECT_EQ(window->splitter()->getX(), barX);
     EXPECT_EQ(pane()->getWindow()->GetSize().x, barX);
@@ -81,21 +125,16 @@ TEST_F(MainWindowPanesTest, BandsAndPanesFollowTheWindowSize) {
     EXPECT_EQ(window->splitter()->GetPosition().y, window->bands().toolbarHeight + 2);
     // Where a left pane puts a new right pane.
     EXPECT_EQ(window->rightPaneRect(), view->getWindow()->GetRect());
-}
 
-TEST_F(MainWindowPanesTest, SplitterNoticeMovesThePanesUnlessTheBarIsAtZero) {
-    resizeTo(900, 600);
-    const PaneBox left = boxOf(pane()->getWindow());
-    const PaneBox right = boxOf(view->getWindow());
-
+    const wxRect left = pane()->getWindow()->GetRect();
+    const wxRect right = view->getWindow()->GetRect();
     notifySplitter(0);
-    EXPECT_EQ(show(boxOf(pane()->getWindow())), show(left));
-    EXPECT_EQ(show(boxOf(view->getWindow())), show(right));
-
+    EXPECT_EQ(pane()->getWindow()->GetRect(), left);
+    EXPECT_EQ(view->getWindow()->GetRect(), right);
     notifySplitter(400);
-    EXPECT_EQ(show(boxOf(pane()->getWindow())), show({left.x, left.y, 400, left.height}));
-    EXPECT_EQ(show(boxOf(view->getWindow())),
-              show({402, right.y, right.right() - 402, right.height}));
+    EXPECT_EQ(pane()->getWindow()->GetRect(), wxRect(left.x, left.y, 400, left.height));
+    EXPECT_EQ(view->getWindow()->GetRect(),
+              wxRect(402, right.y, right.GetRight() + 1 - 402, right.height));
 }
 
 TEST_F(MainWindowPanesTest, DraggingTheBarMovesThePanesWhenItEnds) {
@@ -120,79 +159,51 @@ TEST_F(MainWindowPanesTest, DraggingTheBarMovesThePanesWhenItEnds) {
     EXPECT_EQ(view->getWindow()->GetRect().GetRight() + 1, window->GetClientSize().x);
 }
 
-TEST_F(MainWindowPanesTest, RowClickEnablesTheVersionCommands) {
-    wxMenuBar* menus = window->GetMenuBar();
-    wxToolBar* tools = window->toolbar();
+TEST_F(MainWindowPanesTest, NotificationsAndTheCommandStateOfTheSelection) {
     SelectContext* selection = pane()->selectContext();
-    selection->setCommandState(window, SelectContext::kNothing);
-    for (int id : {kCmdEdit, kCmdGet, kCmdOpen, kCmdDelete}) {
-        EXPECT_FALSE(menus->IsEnabled(toWxId(id)));
-        EXPECT_FALSE(tools->GetToolEnabled(toWxId(id)));
+    const std::pair<int, const char*> kinds[] = {{SelectContext::kNothing, "0000"},
+                                                 {SelectContext::kVersionedFile, "1001"},
+                                                 {SelectContext::kRevision, "1111"},
+                                                 {7, "0000"}};
+    for (const auto& [kind, states] : kinds) {
+        selection->setCommandState(window, kind);
+        EXPECT_EQ(versionCommandStates(window), states) << kind;
     }
+
+    // A row click is the main window's: it enables the commands, and the
+    // left pane hears nothing of it.
     wxCommandEvent click(ZEB_EVT_LIST_CLICK, kListControlId);
     click.SetEventObject(view->getWindow());
     click.SetInt(0);
     view->getWindow()->ProcessWindowEvent(click);
     EXPECT_EQ(selection->commandState(), SelectContext::kRightPaneRow);
-    for (int id : {kCmdEdit, kCmdGet, kCmdOpen, kCmdDelete}) {
-        EXPECT_TRUE(menus->IsEnabled(toWxId(id)));
-        EXPECT_TRUE(tools->GetToolEnabled(toWxId(id)));
-    }
-    // The click is the main window's: the left pane hears nothing of it.
+    EXPECT_EQ(versionCommandStates(window), "1111");
     EXPECT_EQ(journal.count("browse 1: onNotify"), 0);
-}
+    // A second row click changes nothing, even when the commands were
+    // changed meanwhile by something else.
+    window->GetMenuBar()->Enable(toWxId(kCmdEdit), false);
+    view->getWindow()->ProcessWindowEvent(click);
+    EXPECT_FALSE(window->GetMenuBar()->IsEnabled(toWxId(kCmdEdit)));
+    // The Browse button stays down throughout.
+    EXPECT_TRUE(window->toolbar()->GetToolState(toWxId(kCmdBrowse)));
 
-TEST_F(MainWindowPanesTest, OtherRightPaneNotificationsGoToTheView) {
+    // Other notifications of the right pane go to its view: sorted as text.
     wxListEvent columnClick(wxEVT_LIST_COL_CLICK, kListControlId);
     columnClick.SetEventObject(view->getWindow());
     columnClick.m_col = 0;
     view->getWindow()->ProcessWindowEvent(columnClick);
-    EXPECT_EQ(view->sortColumn(), 0);
-    // Sorted as text: "10" before "2".
     EXPECT_EQ(view->rows()[0][0], "10");
-}
 
-TEST_F(MainWindowPanesTest, LeftPaneGetsItsControlsNotificationsOnly) {
+    // The left pane gets its controls' notifications, not their plain
+    // commands.
     wxWindow* field = pane()->field();
     wxNotifyEvent notification(wxEVT_LIST_ITEM_SELECTED, field->GetId());
     notification.SetEventObject(field);
     field->ProcessWindowEvent(notification);
-    EXPECT_EQ(journal.count("browse 1: onNotify"), 1);
-    // A plain command of one of its controls stays with the pane.
     wxCommandEvent text(wxEVT_TEXT, field->GetId());
     text.SetEventObject(field);
     field->ProcessWindowEvent(text);
     EXPECT_EQ(journal.count("browse 1: onNotify"), 1);
-}
-
-TEST_F(MainWindowPanesTest, CommandStateFollowsTheKindOfSelection) {
-    wxMenuBar* menus = window->GetMenuBar();
-    wxToolBar* tools = window->toolbar();
-    SelectContext* selection = pane()->selectContext();
-    auto enabled = [&] {
-        std::string s;
-        for (int id : {kCmdEdit, kCmdGet, kCmdOpen, kCmdDelete}) {
-            const bool menu = menus->IsEnabled(toWxId(id));
-            EXPECT_EQ(tools->GetToolEnabled(toWxId(id)), menu) << id;
-            s += menu ? "1" : "0";
-        }
-        return s;
-    };
-    selection->setCommandState(window, SelectContext::kVersionedFile);
-    EXPECT_EQ(enabled(), "1001");
-    selection->setCommandState(window, SelectContext::kRevision);
-    EXPECT_EQ(enabled(), "1111");
-    selection->setCommandState(window, 7);
-    EXPECT_EQ(enabled(), "0000");
-    selection->setCommandState(window, SelectContext::kRightPaneRow);
-    EXPECT_EQ(enabled(), "1111");
-    // A second row click changes nothing, even when the commands were
-    // changed meanwhile by something else.
-    menus->Enable(toWxId(kCmdEdit), false);
-    selection->setCommandState(window, SelectContext::kRightPaneRow);
-    EXPECT_FALSE(menus->IsEnabled(toWxId(kCmdEdit)));
-    // The Browse button stays down throughout.
-    EXPECT_TRUE(tools->GetToolState(toWxId(kCmdBrowse)));
 }
 
 }  // namespace

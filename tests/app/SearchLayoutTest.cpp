@@ -10,10 +10,9 @@ std::ostream& operator<<(std::ostream& out, const Box& b) {
     return out << "(" << b.x << ", " << b.y << ", " << b.width << " x " << b.height << ")";
 }
 
-namespace zebtest {
 namespace {
 
-TEST(SearchLayoutTest, FormOfTwentyPixelFields) {
+TEST(SearchLayout, FormOfTwentyPixelFields) {
     const FormMetrics m;  // 20-pixel fields, 30-pixel buttons
     const int w = 300;
     const int h = 500;
@@ -32,7 +31,7 @@ TEST(SearchLayoutTest, FormOfTwentyPixelFields) {
     EXPECT_FALSE(layoutForm(800, kMinFormHeight - 1, m).applies);
 }
 
-TEST(SearchLayoutTest, TallerControlsPushTheRowsApart) {
+TEST(SearchLayout, TallerControlsPushTheRowsApart) {
     FormMetrics m;
     m.fieldHeight = 34;
     m.buttonHeight = 36;
@@ -49,38 +48,34 @@ TEST(SearchLayoutTest, TallerControlsPushTheRowsApart) {
     EXPECT_EQ(l.searchNow.bottom(), 600 - 20);
 }
 
-TEST(SearchLayoutTest, CheckedBoxesMoveTheBoxesBelowThem) {
+TEST(SearchLayout, CheckedBoxesMoveTheBoxesBelowThem) {
     const OptionMetrics m;  // rows 25 pixels apart
     const OptionRows none = layoutOptions({}, m);
     EXPECT_EQ(none.dateBox, 9);
     EXPECT_EQ(none.contentHeight, none.versionBox + m.boxHeight + 9);
-
-    OptionsState state;
-    state.date = true;
-    const OptionRows date = layoutOptions(state, m);
-    EXPECT_EQ(date.typeBox - none.typeBox, 50);
-    EXPECT_EQ(date.typeList - none.typeList, 50);
-    EXPECT_EQ(date.sizeBox - none.sizeBox, 50);
-    EXPECT_EQ(date.versionBox - none.versionBox, 50);
-    EXPECT_EQ(date.dateBox, none.dateBox);
-
-    state.type = true;
-    const OptionRows dateType = layoutOptions(state, m);
-    EXPECT_EQ(dateType.sizeBox - none.sizeBox, 75);
-    EXPECT_EQ(dateType.sizeRow - none.sizeRow, 75);
-    EXPECT_EQ(dateType.versionBox - none.versionBox, 75);
-    EXPECT_EQ(dateType.typeBox, date.typeBox);
-
-    state.size = true;
-    const OptionRows three = layoutOptions(state, m);
-    EXPECT_EQ(three.versionBox - none.versionBox, 100);
-    EXPECT_EQ(three.versionList - none.versionList, 100);
-    EXPECT_EQ(three.contentHeight - none.contentHeight, 100);
-
+    // Date moves what follows by two rows, Type and Size by one each.
+    struct Case {
+        OptionsState state;
+        int type, size, version;
+    };
+    const Case cases[] = {{{true, false, false, false}, 50, 50, 50},
+                          {{true, true, false, false}, 50, 75, 75},
+                          {{false, true, true, false}, 0, 25, 50},
+                          {{true, true, true, false}, 50, 75, 100}};
+    for (const Case& c : cases) {
+        const OptionRows rows = layoutOptions(c.state, m);
+        SCOPED_TRACE(c.size);
+        EXPECT_EQ(rows.dateBox, none.dateBox);
+        EXPECT_EQ(rows.typeBox - none.typeBox, c.type);
+        EXPECT_EQ(rows.typeList - none.typeList, c.type);
+        EXPECT_EQ(rows.sizeBox - none.sizeBox, c.size);
+        EXPECT_EQ(rows.sizeRow - none.sizeRow, c.size);
+        EXPECT_EQ(rows.versionBox - none.versionBox, c.version);
+        EXPECT_EQ(rows.contentHeight - none.contentHeight, c.version);
+    }
     // Version moves nothing, but its list ends the content.
-    state.version = true;
-    const OptionRows all = layoutOptions(state, m);
-    EXPECT_EQ(all.versionBox, three.versionBox);
+    const OptionRows all = layoutOptions({true, true, true, true}, m);
+    EXPECT_EQ(all.versionBox - none.versionBox, 100);
     EXPECT_EQ(all.contentHeight, all.versionList + m.controlHeight + 9);
 
     // Taller rows move by as many rows.
@@ -92,4 +87,3 @@ TEST(SearchLayoutTest, CheckedBoxesMoveTheBoxesBelowThem) {
 }
 
 }  // namespace
-}  // namespace zebtest

@@ -1,16 +1,83 @@
-// The splitter window: its notifications to the parent, driven through its
-// mouse handlers (the real pointer is shared by every test on the display).
-// The arithmetic is SplitterLayoutTest's.
+// The splitter bar: its placement arithmetic, and the window's
+// notifications to its parent, driven through its mouse handlers (the real
+// pointer is shared by every test on the display).
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/Splitter.h"
+#include "app/SplitterLayout.h"
 #include "tests/app/WxPump.h"
 
 namespace {
+
+TEST(SplitterLayout, CreationRulesAndPlacement) {
+    EXPECT_FALSE(SplitterLayout::accepts(-1, kSplitterFixed));
+    EXPECT_TRUE(SplitterLayout::accepts(99, kSplitterHorizontal));
+    EXPECT_FALSE(SplitterLayout::accepts(100, kSplitterHorizontal | kSplitterKeepPercent));
+    EXPECT_TRUE(SplitterLayout::accepts(100, kSplitterFixed));
+
+    SplitterLayout layout;
+    EXPECT_FALSE(layout.init(100, kSplitterPlain, 800, 600));
+    // A huge percentage of a fixed bar does not overflow.
+    ASSERT_TRUE(layout.init(2000000000, kSplitterFixed, 800, 600));
+    EXPECT_GT(layout.x(), 800);
+
+    ASSERT_TRUE(layout.init(33, kSplitterPlain, 1001, 700));
+    EXPECT_EQ(layout.x(), 330);  // 330.33 rounded toward zero
+    EXPECT_EQ(layout.y(), 29);
+    EXPECT_EQ(layout.width(), 2);
+    EXPECT_EQ(layout.height(), 700 - 49);
+
+    // Other bands move both ends of a vertical bar; a parent lower than the
+    // bands gives an empty bar, not a negative one.
+    ASSERT_TRUE(layout.init(10, 0, 500, 400, SplitterBands{40, 25}));
+    EXPECT_EQ(layout.y(), 42);
+    EXPECT_EQ(layout.height(), 400 - 42 - 25);
+    ASSERT_TRUE(layout.init(10, 0, 500, 30));
+    EXPECT_EQ(layout.height(), 0);
+}
+
+TEST(SplitterLayout, DragClampsAtBothEdgesAndHorizontalBarsMoveAlongY) {
+    SplitterLayout layout;
+    ASSERT_TRUE(layout.init(33, kSplitterPlain, 800, 600));
+    const auto drag = [&](int to) {
+        layout.dragTo(to, 300, 800, 600);
+        return std::make_pair(layout.x(), layout.percent());
+    };
+    EXPECT_EQ(drag(203), std::make_pair(203, 25));
+    EXPECT_EQ(drag(-50), std::make_pair(1, 1));
+    EXPECT_EQ(drag(2), std::make_pair(2, 0));
+    EXPECT_EQ(drag(795), std::make_pair(795, 99));
+    EXPECT_EQ(drag(796), std::make_pair(795, 99));
+    EXPECT_EQ(layout.y(), 29);
+
+    SplitterLayout horizontal;
+    ASSERT_TRUE(horizontal.init(50, kSplitterHorizontal | kSplitterRightDoubleClickFar, 640, 333));
+    EXPECT_EQ(horizontal.x(), 0);
+    EXPECT_EQ(horizontal.y(), 166);
+    EXPECT_EQ(horizontal.width(), 640);
+    EXPECT_EQ(horizontal.height(), 4);
+    horizontal.dragTo(700, 150, 800, 600);
+    EXPECT_EQ(std::make_pair(horizontal.x(), horizontal.y()), std::make_pair(0, 150));
+    EXPECT_EQ(horizontal.percent(), 25);
+    horizontal.dragTo(0, 900, 800, 600);
+    EXPECT_EQ(horizontal.y(), 595);
+    EXPECT_FALSE(horizontal.leftDoubleClick());
+    EXPECT_TRUE(horizontal.rightDoubleClick(800, 600));
+    EXPECT_EQ(horizontal.y(), 596);
+    EXPECT_EQ(horizontal.percent(), 99);
+
+    for (const unsigned keep : {0u, unsigned{kSplitterKeepPercent}}) {
+        ASSERT_TRUE(horizontal.init(25, kSplitterHorizontal | keep, 800, 600));
+        horizontal.resize(1000, 1000);
+        EXPECT_EQ(horizontal.y(), keep ? 250 : 150);
+        EXPECT_EQ(horizontal.width(), 1000);
+    }
+}
 
 class SplitterTest : public ::testing::Test {
 protected:
@@ -32,6 +99,7 @@ protected:
             delete m_bar;
             m_bar = nullptr;
         }
+        m_moves.clear();
         return m_bar;
     }
 
@@ -55,31 +123,31 @@ protected:
     std::vector<int> m_moves;
 };
 
-}  // namespace
-
 TEST_F(SplitterTest, CreationPlacesTheWindowAndNotifiesOnce) {
+    std::vector<int> created;
+    m_frame->Bind(ZEB_EVT_SPLITTER_MOVED, [&](SplitterEvent& event) {
+        created.push_back(event.getX());
+        event.Skip();
+    });
     EXPECT_EQ(make(-1, kSplitterFixed), nullptr);
     EXPECT_EQ(make(100, kSplitterPlain), nullptr);
     EXPECT_TRUE(m_frame->GetChildren().empty());
-    EXPECT_TRUE(m_moves.empty());
+    EXPECT_TRUE(created.empty());
 
     ASSERT_NE(make(33, kSplitterPlain), nullptr);
     const wxSize client = m_frame->GetClientSize();
     EXPECT_EQ(m_bar->GetRect(), wxRect(33 * client.x / 100, 29, 2, client.y - 49));
+    EXPECT_EQ(created, std::vector<int>{m_bar->getX()});
+    // The window's name tells its kind.
     EXPECT_EQ(m_bar->GetName(), "wespliter");
-    EXPECT_EQ(m_moves, std::vector<int>{m_bar->getX()});
-
-    ASSERT_NE(make(150, kSplitterFixed | kSplitterHorizontal), nullptr);
-    EXPECT_EQ(m_bar->GetName(), "fxdspliter");
-    ASSERT_NE(make(50, kSplitterHorizontal), nullptr);
-    EXPECT_EQ(m_bar->GetName(), "nsspliter");
+    EXPECT_EQ(make(150, kSplitterFixed | kSplitterHorizontal)->GetName(), "fxdspliter");
+    EXPECT_EQ(make(50, kSplitterHorizontal)->GetName(), "nsspliter");
     EXPECT_EQ(m_bar->GetRect(), wxRect(0, client.y / 2, client.x, 4));
 }
 
 TEST_F(SplitterTest, DragMovesTheBarButNotifiesOnlyWhenItEnds) {
     ASSERT_NE(make(33, kSplitterPlain), nullptr);
     const int start = m_bar->getX();
-    m_moves.clear();
     send(wxEVT_LEFT_DOWN, start);
     EXPECT_TRUE(m_bar->isDragging());
     // Ctrl, Shift or a second button stop the bar.
@@ -114,7 +182,6 @@ TEST_F(SplitterTest, DragMovesTheBarButNotifiesOnlyWhenItEnds) {
 
 TEST_F(SplitterTest, DoubleClicksMoveWithTheirOptionsOnly) {
     ASSERT_NE(make(33, kSplitterLeftDoubleClickNear | kSplitterRightDoubleClickFar), nullptr);
-    m_moves.clear();
     send(wxEVT_RIGHT_DCLICK, m_bar->getX(), false);
     EXPECT_EQ(m_bar->GetPosition().x, width() - 4);
     EXPECT_EQ(m_bar->getPercent(), 99);
@@ -138,7 +205,6 @@ TEST_F(SplitterTest, DoubleClicksMoveWithTheirOptionsOnly) {
           kSplitterFixed | kSplitterLeftDoubleClickNear | kSplitterRightDoubleClickFar}) {
         ASSERT_NE(make(40, options), nullptr);
         const int before = m_bar->getX();
-        m_moves.clear();
         send(wxEVT_LEFT_DCLICK, before);
         send(wxEVT_RIGHT_DCLICK, before, false);
         if (options & kSplitterFixed) {
@@ -158,14 +224,16 @@ TEST_F(SplitterTest, ResizeFollowsTheParentAndNotifies) {
     const int before = pixels->getX();
     m_frame->SetClientSize(wxSize(1000, 700));
     ASSERT_TRUE(zebtest::pumpUntil([&] { return width() == 1000; }));
-    m_moves.clear();
     pixels->resize();
     EXPECT_EQ(pixels->GetRect(), wxRect(before, 29, 2, 700 - 49));
+    EXPECT_EQ(m_moves, (std::vector<int>{before}));
     ASSERT_NE(make(50, kSplitterKeepPercent), nullptr);
     m_frame->SetClientSize(wxSize(800, 600));
     ASSERT_TRUE(zebtest::pumpUntil([&] { return width() == 800; }));
     m_bar->setBands(SplitterBands{40, 30});
     m_bar->resize();
     EXPECT_EQ(m_bar->GetRect(), wxRect(400, 42, 2, 600 - 42 - 30));
-    EXPECT_EQ(m_moves, (std::vector<int>{before, 500, 400}));
+    EXPECT_EQ(m_moves, (std::vector<int>{400}));
 }
+
+}  // namespace

@@ -1,6 +1,6 @@
 // Edit, Delete, Open and Get as both left panes run them, over real
-// repository objects on both data sources; and the private folder of the
-// copies that Open hands to applications.
+// repository objects on both data sources; the selection they act on; and
+// the private folder of the copies that Open hands to applications.
 
 #include "app/VersionCommands.h"
 
@@ -8,31 +8,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <wx/stattext.h>
-#include <wx/textctrl.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "app/EditDialog.h"
 #include "app/OpenedCopies.h"
+#include "app/StringTable.h"
 #include "platform/FileSystem.h"
-#include "tests/app/VersionTestSupport.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace zebtest {
 namespace {
 
 namespace fs = zeb::platform;
 
-const char* const kCaption = "ZEBDOC";
-const char* const kSelectToOpen =
-    "Please select a revison to open either from left pane or the right pane.";
-
 unsigned modeOf(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+std::string uidText(const IZEB* item) {
+    char uid[1024] = "";
+    item->getUID(uid, sizeof uid);
+    return uid;
 }
 
 class VersionCommandsTest : public RepositoryTest {
@@ -47,7 +46,7 @@ protected:
         RepositoryTest::TearDown();
     }
 
-    // A versioned file with two revisions; the working file holds "two".
+    // A versioned file with two revisions; the working file holds "two!".
     void twoRevisions(const std::string& relative) {
         path = workFile(relative, "one");
         file = versionFile(path);
@@ -59,45 +58,61 @@ protected:
     std::string path, file, first, second;
 };
 
+TEST_P(VersionCommandsTest, SelectionHoldsTheLatestResolvedObjects) {
+    twoRevisions("a.txt");
+    const std::string other = versionFile(workFile("b.txt", "bee"), "bee");
+    ListWalk walk({{file, first}, {other, ""}});
+    IZEB* item = walk.firstSelected(false);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(walk.context.current(), item);
+    EXPECT_EQ(walk.context.revisionFile(), item);
+    EXPECT_EQ(uidText(item), first);
+    EXPECT_EQ(uidText(walk.context.versionedFile()), file);
+    char name[1024] = "";
+    item->getName(name, sizeof name);
+    EXPECT_STREQ(name, "first");
+    // The next resolution replaces (and frees) both.
+    item = walk.nextSelected(false);
+    EXPECT_EQ(walk.context.current(), item);
+    EXPECT_EQ(walk.context.revisionFile(), nullptr);
+    EXPECT_EQ(uidText(walk.context.versionedFile()), other);
+}
+
 TEST_P(VersionCommandsTest, EditShowsOneDialogPerItemAndStoresThoseEndedWithOk) {
     // Nothing selected: asked for a selection.
     ListWalk none({});
     EXPECT_FALSE(VersionCommands::editItems(nullptr, none, none.context));
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "Please select a revision to modify either from the left pane or the right pane.");
-    EXPECT_EQ(ui.messages[0].caption, kCaption);
+    EXPECT_EQ(ui.messages[0].text, strings::text(strings::kSelectToModify));
+    EXPECT_EQ(ui.messages[0].caption, "ZEBDOC");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_QUESTION);
     EXPECT_TRUE(ui.dialogTitles.empty());
 
     twoRevisions("a.txt");
     ListWalk walk({{file, ""}, {file, second}});
-    int dialogs = 0;
     int after = 0;
     ui.onModal = [&](wxDialog& dialog) {
-        ++dialogs;
         auto& edit = dynamic_cast<EditDialog&>(dialog);
-        if (dialogs == 1) {
+        if (ui.dialogTitles.size() == 1) {
             edit.nameField()->ChangeValue("not stored");
             return wxID_CANCEL;
         }
-        edit.nameField()->ChangeValue("Renamed");
+        edit.nameField()->ChangeValue("Renamed, it's done");
         edit.noteField()->ChangeValue("line 1\nline 2");
         return wxID_OK;
     };
     EXPECT_TRUE(VersionCommands::editItems(nullptr, walk, walk.context, [&] { ++after; }));
-    EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(after, 2);
-    EXPECT_EQ(ui.dialogTitles.at(0), "Versioned File" + file);
-    EXPECT_EQ(ui.dialogTitles.at(1), "Revision File" + second);
+    EXPECT_EQ(ui.dialogTitles,
+              std::vector<std::string>({"Versioned File" + file, "Revision File" + second}));
     EXPECT_EQ(rawQuery("SELECT VerName FROM MASTERZEB WHERE UID = '" + file + "'").at(0)[0],
               "first");
     EXPECT_EQ(rawQuery("SELECT REVNAME, REVNOTES FROM REVTABLE WHERE UID = '" + second + "'")[0],
-              (Row{"Renamed", "line 1\nline 2"}));
+              (Row{"Renamed, it's done", "line 1\nline 2"}));
     EXPECT_EQ(walk.droppingSeen, std::vector<bool>({false, false, false}));
 
     // All cancelled: nothing to show again.
-    ui.onModal = [](wxDialog&) { return wxID_CANCEL; };
+    ui.onModal = {};
     EXPECT_FALSE(VersionCommands::editItems(nullptr, walk, walk.context));
 }
 
@@ -118,7 +133,7 @@ TEST_P(VersionCommandsTest, DeleteDestroysEveryItemOnlyWhenConfirmed) {
     EXPECT_FALSE(before);
     EXPECT_EQ(walk.firstCalls, 0);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Removing a version is irreversible. Press OK to proceed.");
+    EXPECT_EQ(ui.messages[0].text, strings::text(strings::kConfirmRemove));
     EXPECT_EQ(ui.messages[0].style, wxOK | wxCANCEL | wxICON_WARNING);
     EXPECT_EQ(revisionsOf(file).size(), 2u);
 
@@ -148,58 +163,55 @@ TEST_P(VersionCommandsTest, DeleteDestroysEveryItemOnlyWhenConfirmed) {
     EXPECT_EQ(ui.messages.size(), 3u);
 }
 
-TEST_P(VersionCommandsTest, GetRestoresEveryRevisionAndReportsSuccess) {
-    twoRevisions("a.txt");
+TEST_P(VersionCommandsTest, GetRestoresEveryRevisionAndReportsFailures) {
+    twoRevisions("a/a.txt");
     // Versioned files only: asked for a revision, nothing restored.
     ListWalk files({{file, ""}});
     VersionCommands::restoreItems(nullptr, files);
-    EXPECT_EQ(ui.texts(), std::vector<std::string>({kSelectToOpen}));
+    EXPECT_EQ(ui.texts(), std::vector<std::string>({strings::text(strings::kSelectToOpen)}));
     EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_INFORMATION);
     EXPECT_EQ(readFile(path), "two!");
-    ui.messages.clear();
 
     const std::string other = workFile("b.txt", "bee");
     const std::string otherFile = versionFile(other);
+    const std::string otherFirst = revisionsOf(otherFile).at(0);
     writeFile(other, "changed");
-    ListWalk walk({{file, first}, {file, ""}, {otherFile, revisionsOf(otherFile)[0]}});
+    ListWalk walk({{file, first}, {file, ""}, {otherFile, otherFirst}});
     VersionCommands::restoreItems(nullptr, walk);
-    EXPECT_EQ(ui.texts(), std::vector<std::string>({"Get operation has succesfully completed"}));
-    EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(ui.texts().back(), "Get operation has succesfully completed");
+    EXPECT_EQ(ui.messages.back().style, wxOK | wxICON_INFORMATION);
     EXPECT_EQ(readFile(path), "one");
     EXPECT_EQ(readFile(other), "bee");
-}
 
-TEST_P(VersionCommandsTest, GetWithAFailingRestoreReportsItAndStillRestoresTheOthers) {
-    twoRevisions("a/a.txt");
-    const std::string other = workFile("b.txt", "bee");
-    const std::string otherFile = versionFile(other);
+    // The working file's folder is now a file: that restore cannot write;
+    // the other is restored all the same.
     writeFile(other, "changed");
-    // The working file's folder is now a file: that restore cannot write.
     ASSERT_EQ(::unlink(path.c_str()), 0);
     ASSERT_EQ(::rmdir(fs::parentPath(path).c_str()), 0);
     writeFile(fs::parentPath(path), "in the way");
-
-    ListWalk walk({{file, first}, {otherFile, revisionsOf(otherFile)[0]}});
     VersionCommands::restoreItems(nullptr, walk);
-    EXPECT_EQ(ui.texts(),
-              std::vector<std::string>({"Get operation was not completely successful for some "
-                                        "files"}));
+    EXPECT_EQ(ui.texts().back(), strings::text(strings::kGetIncomplete));
     EXPECT_EQ(readFile(other), "bee");
 }
 
-TEST_P(VersionCommandsTest, OpenWaitsForTheApplicationThenRemovesTheCopy) {
-    twoRevisions("docs/report.final.odt");
+TEST_P(VersionCommandsTest, OpenRemovesTheCopyWhenTheApplicationEndsOrKeepsItWhenHandedOver) {
+    twoRevisions("x.d/report.final.odt");
     OpenedCopies::setHandOverTimeForTesting(std::chrono::milliseconds(0));
-    ListWalk walk({{file, first}, {file, ""}, {file, second}});
+    // The pane goes away while the first application runs (the window
+    // dispatches events meanwhile): the second revision opens all the same.
+    auto* walk = new ListWalk({{file, first}, {file, ""}, {file, second}});
     std::vector<std::string> seen;
     ui.onLaunch = [&](const std::string& target) {
+        delete walk;
+        walk = nullptr;
         seen.push_back(readFile(target));
         EXPECT_EQ(modeOf(target), 0400u);
         EXPECT_EQ(modeOf(fs::parentPath(target)), 0700u);
         EXPECT_EQ(modeOf(fs::parentPath(fs::parentPath(target))), 0700u);
         return true;
     };
-    EXPECT_EQ(VersionCommands::openItems(nullptr, walk), 2);
+    EXPECT_EQ(VersionCommands::openItems(nullptr, *walk), 2);
+    delete walk;
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_EQ(ui.launched.size(), 2u);
     EXPECT_EQ(fs::baseName(ui.launched[0]), first + ".odt");
@@ -207,27 +219,22 @@ TEST_P(VersionCommandsTest, OpenWaitsForTheApplicationThenRemovesTheCopy) {
     EXPECT_EQ(seen, std::vector<std::string>({"one", "two!"}));
     const std::string runtime = std::getenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(ui.launched[0].rfind(runtime + "/zebdoc-open/", 0), 0u) << ui.launched[0];
-    for (const std::string& target : ui.launched) {
-        EXPECT_FALSE(fs::exists(target));
-    }
+    EXPECT_FALSE(fs::exists(ui.launched[0]));
+    EXPECT_FALSE(fs::exists(ui.launched[1]));
     EXPECT_TRUE(OpenedCopies::keptCopies().empty());
-}
 
-TEST_P(VersionCommandsTest, OpenHandedOverAtOnceKeepsTheCopyUntilExit) {
-    twoRevisions("x.d/file");
-    ListWalk walk({{file, second}});
-    EXPECT_EQ(VersionCommands::openItems(nullptr, walk), 1);
-    ASSERT_EQ(ui.launched.size(), 1u);
-    const std::string target = ui.launched[0];
-    // A dot in a folder's name is no extension.
-    EXPECT_EQ(fs::baseName(target), second);
-    EXPECT_EQ(readFile(target), "two!");
-    EXPECT_EQ(modeOf(target), 0400u);
-    EXPECT_EQ(OpenedCopies::keptCopies(), std::vector<std::string>({target}));
-
+    // Launched and gone at once: handed over, the copy stays until exit.
+    OpenedCopies::setHandOverTimeForTesting(std::chrono::milliseconds(-1));
+    ui.onLaunch = {};
+    ListWalk again({{file, second}});
+    EXPECT_EQ(VersionCommands::openItems(nullptr, again), 1);
+    const std::string kept = ui.launched.back();
+    EXPECT_EQ(readFile(kept), "two!");
+    EXPECT_EQ(modeOf(kept), 0400u);
+    EXPECT_EQ(OpenedCopies::keptCopies(), std::vector<std::string>({kept}));
     VersionCommands::removeOpenedCopies();
-    EXPECT_FALSE(fs::exists(target));
-    EXPECT_FALSE(fs::exists(fs::parentPath(target)));
+    EXPECT_FALSE(fs::exists(kept));
+    EXPECT_FALSE(fs::exists(fs::parentPath(kept)));
 }
 
 TEST_P(VersionCommandsTest, OpenFailuresAreSilentAndLeaveNoCopy) {
@@ -240,8 +247,7 @@ TEST_P(VersionCommandsTest, OpenFailuresAreSilentAndLeaveNoCopy) {
     EXPECT_FALSE(fs::exists(ui.launched[0]));
     EXPECT_TRUE(OpenedCopies::keptCopies().empty());
     // The archived copy is gone: nothing is launched, nothing reported.
-    const std::string archived = installDir() + "/VFS" + path + "/" + second;
-    ASSERT_TRUE(fs::removeFile(archived));
+    ASSERT_TRUE(fs::removeFile(installDir() + "/VFS" + path + "/" + second));
     EXPECT_EQ(VersionCommands::openItems(nullptr, walk), 1);
     EXPECT_EQ(ui.launched.size(), 1u);
     EXPECT_TRUE(ui.messages.empty());
@@ -250,24 +256,9 @@ TEST_P(VersionCommandsTest, OpenFailuresAreSilentAndLeaveNoCopy) {
     ListWalk files({{file, ""}});
     EXPECT_EQ(VersionCommands::openItems(nullptr, files), 0);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, kSelectToOpen);
+    EXPECT_EQ(ui.messages[0].text,
+              "Please select a revison to open either from left pane or the right pane.");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_QUESTION);
-}
-
-TEST_P(VersionCommandsTest, OpenUsesTheWalkOnlyBeforeTheFirstLaunch) {
-    twoRevisions("a.txt");
-    auto* walk = new ListWalk({{file, first}, {file, second}});
-    OpenedCopies::setHandOverTimeForTesting(std::chrono::milliseconds(0));
-    // The pane goes away while the first application runs (the window
-    // dispatches events meanwhile): the second revision opens all the same.
-    ui.onLaunch = [&](const std::string&) {
-        delete walk;
-        walk = nullptr;
-        return true;
-    };
-    EXPECT_EQ(VersionCommands::openItems(nullptr, *walk), 2);
-    EXPECT_EQ(ui.launched.size(), 2u);
-    delete walk;
 }
 
 TEST_P(VersionCommandsTest, OpenWithTheDefaultApplicationOfTheType) {
@@ -275,19 +266,13 @@ TEST_P(VersionCommandsTest, OpenWithTheDefaultApplicationOfTheType) {
     // The person's default application for text: it notes what it was
     // given, and when asked to, stays open a while.
     const std::string home = std::getenv("HOME");
-    const std::string data = std::getenv("XDG_DATA_HOME");
-    const std::string config = std::getenv("XDG_CONFIG_HOME");
     const std::string seen = home + "/seen.txt";
     const std::string slow = home + "/slow";
     const std::string script = home + "/viewer.sh";
     writeFile(script,
               "#!/bin/sh\ncat \"$1\" > '" + seen + "'\n[ -e '" + slow + "' ] && sleep 1\nexit 0\n");
     ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
-    writeFile(data + "/applications/zebtest-viewer.desktop",
-              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + script +
-                  " %f\nMimeType=text/plain;\n");
-    writeFile(config + "/mimeapps.list",
-              "[Default Applications]\ntext/plain=zebtest-viewer.desktop\n");
+    setTextApplication("zebtest-viewer", script);
     ui.onLaunch = [](const std::string& target) {
         return desktopUserInterface().launchAndWait(target);
     };
@@ -297,7 +282,6 @@ TEST_P(VersionCommandsTest, OpenWithTheDefaultApplicationOfTheType) {
     EXPECT_EQ(VersionCommands::openItems(nullptr, walk), 1);
     EXPECT_EQ(readFile(seen), "one");
     ASSERT_EQ(ui.launched.size(), 1u);
-    EXPECT_TRUE(fs::exists(ui.launched[0]));
     EXPECT_EQ(OpenedCopies::keptCopies(), std::vector<std::string>({ui.launched[0]}));
 
     // It stays open past the hand-over time: the copy goes when it ends.
@@ -319,13 +303,19 @@ class OpenedCopiesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         OpenedCopies::resetForTesting();
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        m_runtime = runtime ? runtime : "";
+        m_runtime = std::getenv("XDG_RUNTIME_DIR");
     }
     void TearDown() override {
         OpenedCopies::removeKept();
         ::setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
         OpenedCopies::resetForTesting();
+    }
+    // A fresh runtime folder for the program.
+    std::string useRuntime() {
+        const std::string runtime = dir.path() + "/runtime";
+        EXPECT_EQ(::mkdir(runtime.c_str(), 0700), 0);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        return runtime;
     }
     TempDir dir;
     std::string m_runtime;
@@ -369,9 +359,7 @@ TEST_F(OpenedCopiesTest, PrivateFolderIsMadeAndRepairedButNeverTakenFromSomeoneE
 }
 
 TEST_F(OpenedCopiesTest, ATakenSharedFolderGivesAFolderOfItsOwnElsewhere) {
-    const std::string runtime = dir.path() + "/runtime";
-    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string runtime = useRuntime();
     // Someone put a link where the shared folder goes.
     const std::string elsewhere = dir.path() + "/elsewhere";
     ASSERT_EQ(::mkdir(elsewhere.c_str(), 0777), 0);
@@ -388,14 +376,11 @@ TEST_F(OpenedCopiesTest, ATakenSharedFolderGivesAFolderOfItsOwnElsewhere) {
 }
 
 TEST_F(OpenedCopiesTest, LeftoversOfProgramsNoLongerRunningAreRemovedAtStart) {
-    const std::string runtime = dir.path() + "/runtime";
-    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string runtime = useRuntime();
     const std::string mine = OpenedCopies::processFolder();
-    ASSERT_EQ(fs::parentPath(mine), runtime + "/zebdoc-open");
-    writeFile(mine + "/kept.odt", "mine");
-
     const std::string base = fs::parentPath(mine);
+    ASSERT_EQ(base, runtime + "/zebdoc-open");
+    writeFile(mine + "/kept.odt", "mine");
     // A parent process that runs, one that ran once under a pid now used by
     // a later process, and one that is gone.
     const std::string running = base + "/" + OpenedCopies::processTag(::getppid());
@@ -403,7 +388,6 @@ TEST_F(OpenedCopiesTest, LeftoversOfProgramsNoLongerRunningAreRemovedAtStart) {
     const std::string gone = base + "/999999999-5";
     const std::string foreign = base + "/notes";
     for (const std::string& f : {running, reused, gone, foreign}) {
-        ASSERT_EQ(::mkdir(f.c_str(), 0700), 0) << f;
         writeFile(f + "/copy.txt", "left");
     }
     ::chmod((gone + "/copy.txt").c_str(), 0400);
