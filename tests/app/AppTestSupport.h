@@ -14,10 +14,10 @@
 #include <wx/dialog.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
-#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 
+#include <algorithm>
 #include <cctype>
 #include <deque>
 #include <functional>
@@ -100,17 +100,9 @@ public:
         chosen = files;
         return !files.paths.empty();
     }
-    // Notes the title and the static texts, then ends as `onModal` says
-    // (Cancel when it is not set).
+    // Notes the title, then ends as `onModal` says (Cancel when not set).
     int showModal(wxDialog& dialog) override {
         dialogTitles.push_back(dialog.GetTitle().utf8_string());
-        std::string texts;
-        for (wxWindow* child : dialog.GetChildren()) {
-            if (auto* label = dynamic_cast<wxStaticText*>(child)) {
-                texts += label->GetLabel().utf8_string() + "\n";
-            }
-        }
-        dialogTexts.push_back(texts);
         return onModal ? onModal(dialog) : wxID_CANCEL;
     }
     bool showHelp(wxWindow*, const wxString& book, const wxString& topic) override {
@@ -137,7 +129,6 @@ public:
     std::string chooserTitle;
     std::string chooserWildcard;
     std::vector<std::string> dialogTitles;
-    std::vector<std::string> dialogTexts;
     std::function<int(wxDialog&)> onModal;
     std::vector<std::string> helpRequests;
     std::vector<std::string> launched;
@@ -182,11 +173,7 @@ void setTextApplication(const std::string& name, const std::string& program);
 struct Journal {
     std::vector<std::string> entries;
     int count(const std::string& entry) const {
-        int n = 0;
-        for (const auto& e : entries) {
-            n += e == entry ? 1 : 0;
-        }
-        return n;
+        return static_cast<int>(std::count(entries.begin(), entries.end(), entry));
     }
 };
 
@@ -217,11 +204,8 @@ public:
     SelectContext* selectContext() override { return &m_selection; }
 
     wxTextCtrl* field() const { return m_field; }
-    // Status text at the latest command.
+    // Status text at the latest command, and what else a command does.
     std::string statusDuringCommand;
-    // Where a command puts the focus while it runs (none: unchanged).
-    wxWindow* focusDuringCommand = nullptr;
-    // What else a command does.
     std::function<void()> duringCommand;
 
 private:
@@ -229,9 +213,6 @@ private:
     void act(wxWindow* main, const std::string& what) {
         note(what);
         statusDuringCommand = static_cast<MainWindow*>(main)->statusText().utf8_string();
-        if (focusDuringCommand) {
-            focusDuringCommand->SetFocus();
-        }
         if (duringCommand) {
             duringCommand();
         }

@@ -2,10 +2,10 @@
 // their status texts and keys, pane switching, About, Exit and the focus.
 
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
 
-#include <algorithm>
 #include <fstream>
 #include <map>
 
@@ -28,7 +28,7 @@ std::string shownPane(MainWindow* window) {
     return browse ? "browse" : "search";
 }
 
-TEST_F(MainWindowTest, StartsOnABrowsePaneAndSearchAndBrowseReplaceIt) {
+TEST_F(MainWindowTest, StartsOnABrowsePaneWhichSearchAndBrowseReplaceUntilExit) {
     EXPECT_EQ(AppState::installPath(), "");
     EXPECT_EQ(AppState::archiveRoot(), "/VFS");
     EXPECT_EQ(AppState::mainWindow(), window);
@@ -54,6 +54,14 @@ TEST_F(MainWindowTest, StartsOnABrowsePaneAndSearchAndBrowseReplaceIt) {
     EXPECT_EQ(journal.count("browse 3: deleted"), 1);
     EXPECT_EQ(journal.entries.back(), "browse 4: made");
     EXPECT_EQ(shownPane(window), "browse");
+
+    // Exit destroys the window.
+    wxWeakRef<wxWindow> ref(window);
+    menuCommand(kCmdExit);
+    windowGone();
+    EXPECT_TRUE(pumpUntil([&] { return ref.get() == nullptr; }));
+    EXPECT_EQ(AppState::mainWindow(), nullptr);
+    EXPECT_EQ(journal.entries.back(), "browse 4: deleted");
 }
 
 class MainWindowInstalledTest : public MainWindowTest {
@@ -73,43 +81,29 @@ TEST_F(MainWindowInstalledTest, TakesTheArchiveRootFromTheInstallationFolder) {
     EXPECT_EQ(AppState::helpBookPath(), std::string(ZEBDOC_BINARY_DIR) + "/bin/zebdoc.htb");
 }
 
-TEST_F(MainWindowTest, MenusAndToolbarHoldEveryCommandInOrder) {
-    // Command ids by menu, 0 for a separator.
-    const std::vector<std::vector<int>> menus = {{kCmdAddNewVersion, 0, kCmdExit},
-                                                 {kCmdEdit, kCmdOpen, kCmdDelete, kCmdGet},
-                                                 {kCmdBrowse, kCmdSearch},
-                                                 {kCmdContents, 0, kCmdAbout}};
+TEST_F(MainWindowTest, MenusShowTheShortcutsAndEveryCommandHasItsItem) {
     std::map<int, std::string> shown;
     wxMenuBar* bar = window->GetMenuBar();
-    ASSERT_EQ(bar->GetMenuCount(), menus.size());
-    for (size_t m = 0; m < menus.size(); ++m) {
-        std::vector<int> ids;
+    for (size_t m = 0; m < bar->GetMenuCount(); ++m) {
         for (const wxMenuItem* item : bar->GetMenu(m)->GetMenuItems()) {
-            ids.push_back(item->IsSeparator() ? 0 : commandOf(item->GetId()));
-            shown[ids.back()] = menuItemText(item).utf8_string();
+            shown[commandOf(item->GetId())] = menuItemText(item).utf8_string();
         }
-        EXPECT_EQ(ids, menus[m]);
     }
-    // The toolkit's own label shows the shortcuts: a letter, a named key, a
-    // punctuation key.
+    // Every command and the separators (command 0).
+    EXPECT_EQ(shown.size(), std::size(kAllCommands) + 1);
+    // The toolkit's own label shows the shortcuts, not bound there: a
+    // letter, a named key, a punctuation key.
     EXPECT_EQ(shown[kCmdEdit], "&Edit\tCtrl+E");
     EXPECT_EQ(shown[kCmdContents], "Contents\tF1");
     EXPECT_EQ(shown[kCmdAbout], "&About ...\tAlt+?");
     EXPECT_EQ(shown[kCmdExit], "E&xit");
-
-    std::vector<int> ids;
+    // The toolbar: the version commands between two separators, then the
+    // two pane buttons.
     wxToolBar* tools = window->toolbar();
-    for (size_t i = 0; i < tools->GetToolsCount(); ++i) {
-        const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i));
-        ids.push_back(tool->IsSeparator() ? 0 : commandOf(tool->GetId()));
-        if (ids.back() != 0) {
-            EXPECT_FALSE(tool->GetLabel().empty() || tool->GetShortHelp().empty()) << ids.back();
-            EXPECT_EQ(tool->GetKind() == wxITEM_RADIO,
-                      ids.back() == kCmdBrowse || ids.back() == kCmdSearch);
-        }
-    }
-    EXPECT_EQ(ids, (std::vector<int>{kCmdAddNewVersion, 0, kCmdGet, kCmdEdit, kCmdOpen, kCmdDelete,
-                                     0, kCmdBrowse, kCmdSearch}));
+    ASSERT_EQ(tools->GetToolsCount(), 9u);
+    EXPECT_TRUE(tools->GetToolByPos(1)->IsSeparator() && tools->GetToolByPos(6)->IsSeparator());
+    EXPECT_EQ(tools->GetToolPos(toWxId(kCmdGet)), 2);
+    EXPECT_EQ(tools->GetToolPos(toWxId(kCmdBrowse)), 7);
     const wxToolBarToolBase* get = tools->FindById(toWxId(kCmdGet));
     EXPECT_EQ(get->GetLabel() + ": " + get->GetShortHelp(), "Get: Get an archived version");
 }
@@ -149,6 +143,7 @@ TEST_F(MainWindowTest, CommandsRunOnTheLeftPaneWithTheirStatusTexts) {
 }
 
 TEST_F(MainWindowTest, AboutShowsIconVersionAndNotices) {
+    std::vector<std::string> texts;
     bool hasIcon = false;
     bool hasOk = false;
     ui.onModal = [&](wxDialog& dialog) {
@@ -156,31 +151,25 @@ TEST_F(MainWindowTest, AboutShowsIconVersionAndNotices) {
             auto* icon = dynamic_cast<wxStaticBitmap*>(child);
             hasIcon = hasIcon || (icon && icon->GetBitmap().IsOk());
             hasOk = hasOk || child->GetId() == wxID_OK;
+            if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+                texts.push_back(text->GetLabel().utf8_string());
+            }
         }
         return wxID_OK;
     };
     menuCommand(kCmdAbout);
-    ASSERT_EQ(ui.dialogTitles, (std::vector<std::string>{"About"}));
-    EXPECT_EQ(ui.dialogTexts[0].rfind("ZEBDOC Version 1.0\n", 0), 0u);
-    EXPECT_EQ(std::count(ui.dialogTexts[0].begin(), ui.dialogTexts[0].end(), '\n'), 3);
+    EXPECT_EQ(ui.dialogTitles, (std::vector<std::string>{"About"}));
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], "ZEBDOC Version 1.0");
     EXPECT_TRUE(hasIcon);
     EXPECT_TRUE(hasOk);
-}
-
-TEST_F(MainWindowTest, ExitDestroysTheWindow) {
-    wxWeakRef<wxWindow> ref(window);
-    menuCommand(kCmdExit);
-    windowGone();
-    EXPECT_TRUE(pumpUntil([&] { return ref.get() == nullptr; }));
-    EXPECT_EQ(AppState::mainWindow(), nullptr);
-    EXPECT_EQ(journal.entries.back(), "browse 1: deleted");
 }
 
 TEST_F(MainWindowTest, FocusComesBackAfterEveryCommandButDelete) {
     DisplayInputLock inputLock;
     wxTextCtrl* field = pane()->field();
     auto* elsewhere = new wxTextCtrl(window, wxID_ANY, "", wxPoint(500, 200), wxSize(80, -1));
-    pane()->focusDuringCommand = elsewhere;
+    pane()->duringCommand = [&] { elsewhere->SetFocus(); };
     window->setAddNewVersionProcedure([&](wxWindow*) { elsewhere->SetFocus(); });
     ui.onModal = [&](wxDialog&) {
         elsewhere->SetFocus();

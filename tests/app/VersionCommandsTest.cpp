@@ -1,6 +1,6 @@
 // Edit, Delete, Open and Get as both left panes run them, over real
-// repository objects on both data sources; the selection they act on; and
-// the private folder of the copies that Open hands to applications.
+// repository objects on both data sources; and the private folder of the copies that Open hands to
+// applications.
 
 #include "app/VersionCommands.h"
 
@@ -28,12 +28,6 @@ unsigned modeOf(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-std::string uidText(const IZEB* item) {
-    char uid[1024] = "";
-    item->getUID(uid, sizeof uid);
-    return uid;
-}
-
 class VersionCommandsTest : public RepositoryTest {
 protected:
     void SetUp() override {
@@ -57,26 +51,6 @@ protected:
 
     std::string path, file, first, second;
 };
-
-TEST_P(VersionCommandsTest, SelectionHoldsTheLatestResolvedObjects) {
-    twoRevisions("a.txt");
-    const std::string other = versionFile(workFile("b.txt", "bee"), "bee");
-    ListWalk walk({{file, first}, {other, ""}});
-    IZEB* item = walk.firstSelected(false);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(walk.context.current(), item);
-    EXPECT_EQ(walk.context.revisionFile(), item);
-    EXPECT_EQ(uidText(item), first);
-    EXPECT_EQ(uidText(walk.context.versionedFile()), file);
-    char name[1024] = "";
-    item->getName(name, sizeof name);
-    EXPECT_STREQ(name, "first");
-    // The next resolution replaces (and frees) both.
-    item = walk.nextSelected(false);
-    EXPECT_EQ(walk.context.current(), item);
-    EXPECT_EQ(walk.context.revisionFile(), nullptr);
-    EXPECT_EQ(uidText(walk.context.versionedFile()), other);
-}
 
 TEST_P(VersionCommandsTest, EditShowsOneDialogPerItemAndStoresThoseEndedWithOk) {
     // Nothing selected: asked for a selection.
@@ -153,14 +127,6 @@ TEST_P(VersionCommandsTest, DeleteDestroysEveryItemOnlyWhenConfirmed) {
     EXPECT_FALSE(fs::exists(otherCopy));
     // The working files are the user's: untouched.
     EXPECT_EQ(readFile(other), "bee");
-
-    // Nothing selected: asked all the same, then nothing to report back.
-    ListWalk none({});
-    const auto empty = VersionCommands::deleteItems(nullptr, none, false);
-    EXPECT_TRUE(empty.confirmed);
-    EXPECT_FALSE(empty.anyItem);
-    EXPECT_EQ(empty.destroyed, 0);
-    EXPECT_EQ(ui.messages.size(), 3u);
 }
 
 TEST_P(VersionCommandsTest, GetRestoresEveryRevisionAndReportsFailures) {
@@ -259,40 +225,6 @@ TEST_P(VersionCommandsTest, OpenFailuresAreSilentAndLeaveNoCopy) {
     EXPECT_EQ(ui.messages[0].text,
               "Please select a revison to open either from left pane or the right pane.");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_QUESTION);
-}
-
-TEST_P(VersionCommandsTest, OpenWithTheDefaultApplicationOfTheType) {
-    twoRevisions("notes.txt");
-    // The person's default application for text: it notes what it was
-    // given, and when asked to, stays open a while.
-    const std::string home = std::getenv("HOME");
-    const std::string seen = home + "/seen.txt";
-    const std::string slow = home + "/slow";
-    const std::string script = home + "/viewer.sh";
-    writeFile(script,
-              "#!/bin/sh\ncat \"$1\" > '" + seen + "'\n[ -e '" + slow + "' ] && sleep 1\nexit 0\n");
-    ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
-    setTextApplication("zebtest-viewer", script);
-    ui.onLaunch = [](const std::string& target) {
-        return desktopUserInterface().launchAndWait(target);
-    };
-
-    // It ends at once: handed over, the copy stays until the program ends.
-    ListWalk walk({{file, first}});
-    EXPECT_EQ(VersionCommands::openItems(nullptr, walk), 1);
-    EXPECT_EQ(readFile(seen), "one");
-    ASSERT_EQ(ui.launched.size(), 1u);
-    EXPECT_EQ(OpenedCopies::keptCopies(), std::vector<std::string>({ui.launched[0]}));
-
-    // It stays open past the hand-over time: the copy goes when it ends.
-    OpenedCopies::setHandOverTimeForTesting(std::chrono::milliseconds(300));
-    writeFile(slow, "");
-    ListWalk again({{file, second}});
-    EXPECT_EQ(VersionCommands::openItems(nullptr, again), 1);
-    EXPECT_EQ(readFile(seen), "two!");
-    ASSERT_EQ(ui.launched.size(), 2u);
-    EXPECT_FALSE(fs::exists(ui.launched[1]));
-    EXPECT_EQ(OpenedCopies::keptCopies().size(), 1u);
 }
 
 ZEB_INSTANTIATE_BACKENDS(VersionCommandsTest);
