@@ -34,7 +34,7 @@ TEST_P(TreeCtrlTest, NodesAreReadOnceWhenFirstExpanded) {
     EXPECT_EQ(tree->selectedNode(), root());
     ASSERT_NE(pane<IconView>(), nullptr);
     EXPECT_TRUE(pane<IconView>()->rows().empty());
-    EXPECT_EQ(commandStates(), "0000");
+    EXPECT_EQ(versionCommandStates(window), "0000");
 
     version(docPath("a.txt"));
     version(docPath("sub/b.txt"));
@@ -105,7 +105,7 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
     ASSERT_NE(pane<IconView>(), nullptr);
     EXPECT_EQ(pane<IconView>()->rows(),
               (Rows{{"mail@home.txt", "ZEB"}, {"Meeting 10@30.odt", "ZEB"}, {"sub", "Folder"}}));
-    EXPECT_EQ(commandStates(), "0000");
+    EXPECT_EQ(versionCommandStates(window), "0000");
 
     // A versioned file lists its revisions, the UID hidden in cell 4.
     select(nodeOf(meeting));
@@ -120,7 +120,7 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
         EXPECT_GT(std::stoll(row[3]), 1600000000LL);
     }
     EXPECT_EQ(tree->selectContext()->selectedPath(), meeting);
-    EXPECT_EQ(commandStates(), "1001");
+    EXPECT_EQ(versionCommandStates(window), "1001");
 
     // A revision lists its attributes and becomes the current item.
     select(nodeOf(meeting + "/" + revisions[1]));
@@ -130,14 +130,14 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
     EXPECT_EQ(
         edit->rows(),
         (Rows{{revisions[1], "UID"}, {"second", "Name"}, {"reviewed", "Note"}, {"2", "Version"}}));
-    EXPECT_EQ(commandStates(), "1111");
+    EXPECT_EQ(versionCommandStates(window), "1111");
     char current[1024] = "";
     tree->selectContext()->current()->getUID(current, sizeof current);
     EXPECT_EQ(current, revisions[1]);
     EXPECT_NE(tree->selectContext()->revisionFile(), nullptr);
 
     select(root());
-    EXPECT_EQ(commandStates(), "0000");
+    EXPECT_EQ(versionCommandStates(window), "0000");
 }
 
 TEST_P(TreeCtrlTest, InPlaceEditsStoreNameAndNoteOnly) {

@@ -1,78 +1,30 @@
 #pragma once
 
-// What the browse-tree tests share: files versioned through the core
-// library, the program's main window with its browse tree, and a user
-// interface that answers instead of a person.
+// What the browse-tree tests add to the shared repository fixture: files in
+// one working folder, the program's main window with its browse tree, and
+// ways to find, expand and select nodes and to put the focus.
 
 #include <gtest/gtest.h>
 
-#include <wx/dialog.h>
 #include <wx/listctrl.h>
-#include <wx/menu.h>
 #include <wx/treectrl.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/ArchiveFolder.h"
-#include "app/CommandIds.h"
 #include "app/ListView.h"
 #include "app/MainWindow.h"
-#include "app/StartUp.h"
 #include "app/TreeCtrl.h"
-#include "app/UserInterface.h"
 #include "core/ArchiveRoot.h"
-#include "core/RevisionFile.h"
-#include "core/UID.h"
 #include "core/VersionedFile.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/WxPump.h"
-#include "tests/support/BackendTest.h"
 
 namespace zebtest {
 
-// Answers message boxes with `answer` and dialogs with `modal` (OK when
-// unset); notes the messages and what was launched.
-class AnsweringInterface : public UserInterface {
-public:
-    int messageBox(wxWindow*, const wxString& text, const wxString&, long) override {
-        messages.push_back(text.utf8_string());
-        return answer;
-    }
-    bool chooseFiles(wxWindow*, const wxString&, const wxString&, ChosenFiles&) override {
-        return false;
-    }
-    int showModal(wxDialog& dialog) override { return modal ? modal(dialog) : wxID_OK; }
-    bool showHelp(wxWindow*, const wxString&, const wxString&) override { return false; }
-    bool launchAndWait(const std::string& path) override {
-        launched.push_back(path);
-        return true;
-    }
-
-    int answer = wxOK;
-    std::function<int(wxDialog&)> modal;
-    std::vector<std::string> messages;
-    std::vector<std::string> launched;
-};
-
-class TreeTest : public BackendTest {
+class TreeTest : public RepositoryTest {
 protected:
-    void SetUp() override {
-        BackendTest::SetUp();
-        if (!IsSkipped() && !HasFatalFailure()) {
-            createTables();
-            setUserInterface(&ui);
-        }
-    }
-    void TearDown() override {
-        if (window) {
-            window->Destroy();
-            pumpFor(30);
-        }
-        setUserInterface(nullptr);
-        BackendTest::TearDown();
-    }
-
     std::string folderPath() const { return workDir() + "/home/ann"; }
     std::string docPath(const std::string& name) const { return folderPath() + "/" + name; }
 
@@ -80,35 +32,14 @@ protected:
     std::string version(const std::string& path, const std::string& name = "first",
                         const std::string& note = "note") {
         writeFile(path, "text of " + path);
-        VersionedFile file(name.c_str(), note.c_str(), path.c_str());
-        EXPECT_TRUE(file.save()) << path;
-        char uid[1024] = "";
-        file.getUID(uid, sizeof uid);
-        return uid;
-    }
-    void addRevision(const std::string& fileUid, const std::string& name,
-                     const std::string& note = "") {
-        UID uid;
-        uid = fileUid.c_str();
-        VersionedFile file(uid);
-        RevisionFile revision(name.c_str(), note.c_str(), &file);
-        EXPECT_TRUE(revision.save());
-    }
-    // UIDs of a file's revisions by version.
-    std::vector<std::string> revisionsOf(const std::string& fileUid) {
-        std::vector<std::string> out;
-        for (const Row& row : rawQuery("SELECT UID FROM REVTABLE WHERE MASTERUID = '" + fileUid +
-                                       "' ORDER BY REVVER")) {
-            out.push_back(row[0].value_or(""));
-        }
-        return out;
+        return versionFile(path, name, note);
     }
     size_t fileRows() { return rawCount("SELECT UID FROM FILETABLE"); }
 
     // The program's start-up, or a new tree in the running window.
     void start() {
         if (!window) {
-            window = startUp();
+            startWindow();
             ASSERT_NE(window, nullptr);
         } else {
             window->browse();
@@ -210,23 +141,6 @@ protected:
         return dynamic_cast<View*>(window->rightPane());
     }
 
-    // A command, as its menu item sends it.
-    void command(int id) {
-        wxCommandEvent event(wxEVT_MENU, toWxId(id));
-        event.SetEventObject(window);
-        window->ProcessWindowEvent(event);
-    }
-    // Edit, Get, Open, Delete: "1" enabled, "0" greyed.
-    std::string commandStates() const {
-        std::string states;
-        for (int id : {kCmdEdit, kCmdGet, kCmdOpen, kCmdDelete}) {
-            states += window->GetMenuBar()->IsEnabled(toWxId(id)) ? "1" : "0";
-        }
-        return states;
-    }
-
-    AnsweringInterface ui;
-    MainWindow* window = nullptr;
     TreeCtrl* tree = nullptr;
 };
 

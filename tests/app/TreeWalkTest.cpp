@@ -111,12 +111,12 @@ TEST_P(TreeWalkTest, DeleteCancelledOrWithNothingSelectedRemovesNothing) {
     start();
     selectInTree(nodeOf(docPath("plan.txt")));
     ui.answer = wxCANCEL;
-    command(kCmdDelete);
-    EXPECT_EQ(ui.messages, texts({strings::kConfirmRemove}));
+    menuCommand(window, kCmdDelete);
+    EXPECT_EQ(ui.texts(), texts({strings::kConfirmRemove}));
     ui.answer = wxOK;
     selectInTree(nodeOf(folderPath()));
-    command(kCmdDelete);
-    EXPECT_EQ(ui.messages,
+    menuCommand(window, kCmdDelete);
+    EXPECT_EQ(ui.texts(),
               texts({strings::kConfirmRemove, strings::kConfirmRemove, strings::kSelectToDelete}));
     EXPECT_EQ(fileRows(), 1u);
     EXPECT_EQ(labels(nodeOf(folderPath()), true), std::vector<std::string>{"plan.txt"});
@@ -136,7 +136,7 @@ TEST_P(TreeWalkTest, DeleteFromTheListsDropsNodesAndRefreshesTheList) {
     // A revision: its leaf goes; the list shows the one left, focused.
     select(file);
     selectInList({rowOf("1")});
-    command(kCmdDelete);
+    menuCommand(window, kCmdDelete);
     EXPECT_EQ(revisionsOf(uid), std::vector<std::string>{revisions[1]});
     EXPECT_EQ(labels(file, true), std::vector<std::string>{revisions[1]});
     ASSERT_NE(pane<ReportView>(), nullptr);
@@ -149,7 +149,7 @@ TEST_P(TreeWalkTest, DeleteFromTheListsDropsNodesAndRefreshesTheList) {
 
     // The last revision takes the file's node; its folder is shown.
     selectInList({0});
-    command(kCmdDelete);
+    menuCommand(window, kCmdDelete);
     EXPECT_EQ(labels(folder, true), (std::vector<std::string>{"other.txt", "third.txt"}));
     EXPECT_EQ(control()->GetSelection(), folder);
     ASSERT_NE(pane<IconView>(), nullptr);
@@ -157,7 +157,7 @@ TEST_P(TreeWalkTest, DeleteFromTheListsDropsNodesAndRefreshesTheList) {
 
     // A versioned file in the folder list.
     selectInList({1});
-    command(kCmdDelete);
+    menuCommand(window, kCmdDelete);
     EXPECT_EQ(fileRows(), 1u);
     EXPECT_EQ(labels(folder, true), std::vector<std::string>{"other.txt"});
     EXPECT_EQ(pane<IconView>()->rows(), (Rows{{"other.txt", "ZEB"}}));
@@ -175,14 +175,14 @@ TEST_P(TreeWalkTest, DeleteFromTheTreePrunesAndSelectsWhatIsLeft) {
 
     // A revision: pruned from its grandparent, its file selected.
     selectInTree(nodeOf(docPath("plan.txt/") + revisions[0]));
-    command(kCmdDelete);
+    menuCommand(window, kCmdDelete);
     EXPECT_EQ(labels(file, true), std::vector<std::string>{revisions[1]});
     EXPECT_EQ(control()->GetSelection(), file);
     EXPECT_EQ(pane<ReportView>()->rows().size(), 1u);
 
     // A versioned file: its node goes, its folder is selected.
     selectInTree(file);
-    command(kCmdDelete);
+    menuCommand(window, kCmdDelete);
     EXPECT_EQ(fileRows(), 1u);
     EXPECT_EQ(labels(folder, true), std::vector<std::string>{"other.txt"});
     EXPECT_EQ(control()->GetSelection(), folder);
@@ -213,24 +213,24 @@ TEST_P(TreeWalkTest, EditRefreshesTheListAndGetAndOpenLeaveTheNodes) {
     start();
     select(nodeOf(docPath("plan.txt")));
     selectInList({0});
-    ui.modal = [](wxDialog& dialog) {
+    ui.onModal = [](wxDialog& dialog) {
         static_cast<EditDialog&>(dialog).nameField()->SetValue("renamed");
         return static_cast<int>(wxID_OK);
     };
-    command(kCmdEdit);
+    menuCommand(window, kCmdEdit);
     EXPECT_EQ(pane<ReportView>()->rows()[0][1], "renamed");
 
     const wxTreeItemId leaf = nodeOf(docPath("plan.txt/") + revisionsOf(uid)[0]);
     selectInTree(leaf);
-    command(kCmdGet);
-    command(kCmdOpen);
-    EXPECT_EQ(ui.messages, texts({strings::kGetComplete}));
+    menuCommand(window, kCmdGet);
+    menuCommand(window, kCmdOpen);
+    EXPECT_EQ(ui.texts(), texts({strings::kGetComplete}));
     EXPECT_EQ(ui.launched.size(), 1u);
     EXPECT_EQ(control()->GetSelection(), leaf);
 
     selectInTree(root());
-    command(kCmdEdit);
-    EXPECT_EQ(ui.messages, texts({strings::kGetComplete, strings::kSelectToModify}));
+    menuCommand(window, kCmdEdit);
+    EXPECT_EQ(ui.texts(), texts({strings::kGetComplete, strings::kSelectToModify}));
 }
 
 ZEB_INSTANTIATE_BACKENDS(TreeWalkTest);
