@@ -54,7 +54,7 @@ protected:
     }
 };
 
-TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTyped) {
+TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTypedAndUnchangedOnesAsk) {
     const std::string a = workFile("a.txt", std::string(999, 'a'));
     const std::string gone = workDir() + "/work/gone.txt";
     const std::string b = workFile("sub.d/b.odt", std::string(2500, 'b'));
@@ -82,26 +82,20 @@ TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTyped) {
     EXPECT_EQ(revisionRows(a).at(1), (Row{"Release 2", "sent to Ann"}));
     EXPECT_EQ(revisionRows(b).at(1), (Row{"Release 2", "sent to Ann"}));
     EXPECT_EQ(revisionRows(c).at(1), (Row{"Release 2", "Size: 0 KB"}));
-}
 
-TEST_P(AddNewVersionTest, AnUnchangedFileIsAddedOnlyWhenConfirmed) {
-    const std::string a = workFile("a.txt", "aaa");
-    const std::string b = workFile("b.txt", "bbb");
-    const std::string c = workFile("c.txt", "ccc");
-    add({a, b, c});
-    writeFile(c, "changed");
-
+    // An unchanged file is added only when confirmed.
+    writeFile(c, "changed again");
     ui.answers = {wxCANCEL, wxOK};
-    const auto outcome = add({a, b, c});
-    EXPECT_EQ(outcome.skipped, 1);
-    EXPECT_EQ(outcome.revisions, 2);
+    const auto again = add({a, b, c});
+    EXPECT_EQ(again.skipped, 1);
+    EXPECT_EQ(again.revisions, 2);
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, strings::text(strings::kConfirmUnchanged));
     EXPECT_EQ(ui.messages[0].caption, "ZEBDOC");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxCANCEL | wxICON_INFORMATION);
-    EXPECT_EQ(revisionRows(a).size(), 1u);
-    EXPECT_EQ(revisionRows(b).size(), 2u);
-    EXPECT_EQ(revisionRows(c).size(), 2u);
+    EXPECT_EQ(revisionRows(a).size(), 2u);
+    EXPECT_EQ(revisionRows(b).size(), 3u);
+    EXPECT_EQ(revisionRows(c).size(), 3u);
     EXPECT_EQ(rawCount("SELECT UID FROM MASTERZEB"), 3u);
 }
 

@@ -18,15 +18,14 @@
 namespace zebtest {
 namespace {
 
-std::string boxOf(const wxWindow* w) {
-    const wxRect r = w->GetRect();
-    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
-           std::to_string(r.height);
-}
-
 std::string show(const PaneBox& b) {
     return std::to_string(b.x) + "," + std::to_string(b.y) + " " + std::to_string(b.width) + "x" +
            std::to_string(b.height);
+}
+
+std::string boxOf(const wxWindow* w) {
+    const wxRect r = w->GetRect();
+    return show({r.x, r.y, r.width, r.height});
 }
 
 TEST(MainLayout, BandsAtTopAndBottomPanesBetweenBesideTheBar) {
