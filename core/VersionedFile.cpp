@@ -106,16 +106,26 @@ bool VersionedFile::destroy() {
     // The archived copies go first. A missing object directory, or one that
     // cannot be removed, does not keep the rows: a FILETABLE row left behind
     // would keep the path "versioned" with nothing behind it.
+    //
+    // Only this file's own copies are removed: two paths that differ only in
+    // ":" against "@" ("a:b.txt", "a@b.txt") share one object directory, and
+    // the other file's copies must survive. The directory goes when empty.
     const std::string dir = zeb::core::objectDirectory(m_filePath);
     if (!dir.empty() && fs::isDirectory(dir)) {
-        std::vector<fs::DirEntry> entries;
-        fs::listDirectory(dir, entries);
-        for (const fs::DirEntry& entry : entries) {
-            if (!entry.isDirectory) {
-                fs::removeFile(dir + DIRSEP + entry.name);
+        std::vector<std::string> own;
+        ResultSet* rs = zeb::core::runQuery(Statements::selectRevisionsOfObject(m_uid));
+        char uid[kFieldSize];
+        while (rs->next()) {
+            if (zeb::core::readText(rs, "UID", uid)) {
+                own.emplace_back(uid);
             }
         }
-        fs::removeDirectory(dir);
+        for (const std::string& name : own) {
+            if (name.find('/') == std::string::npos && name != "." && name != "..") {
+                fs::removeFile(dir + DIRSEP + name);
+            }
+        }
+        fs::removeDirectory(dir);  // only when empty
     }
     if (!zeb::core::runDelete(Statements::deleteFile(m_uid))) {
         return false;

@@ -168,6 +168,28 @@ TEST_P(VersionedFileTest, VanishedObjectDirectoryIsRecreatedOrForgotten) {
     EXPECT_FALSE(VersionedFile::createObjectDir((temp.path() + "/a/file/x").c_str()));
 }
 
+TEST_P(VersionedFileTest, DeletingAFileKeepsTheCopiesOfAFileSharingItsObjectDirectory) {
+    // ":" is archived as "@": these two paths share one object directory.
+    const std::string colon = docsDir() + "/at 10:30.txt";
+    const std::string at = docsDir() + "/at 10@30.txt";
+    writeFile(colon, "colon");
+    writeFile(at, "at");
+    VersionedFile colonFile("colon", "", colon.c_str());
+    VersionedFile atFile("at", "", at.c_str());
+    ASSERT_TRUE(colonFile.save());
+    ASSERT_TRUE(atFile.save());
+    ASSERT_EQ(objectDirOf(colonFile), objectDirOf(atFile));
+
+    ASSERT_TRUE(colonFile.destroy());
+    const std::string atRevision =
+        value("SELECT UID FROM REVTABLE WHERE MASTERUID = '" + uidOf(atFile) + "'");
+    EXPECT_EQ(listNames(objectDirOf(atFile)), std::vector<std::string>{atRevision});
+    writeFile(at, "changed");
+    RevisionFile revision(uidFrom(atRevision), &atFile);
+    EXPECT_TRUE(revision.restore());
+    EXPECT_EQ(readFile(at), "at");
+}
+
 }  // namespace
 
 ZEB_INSTANTIATE_BACKENDS(VersionedFileTest);
