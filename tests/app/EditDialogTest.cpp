@@ -97,7 +97,11 @@ TEST_P(EditDialogTest, InPlaceEditsChangeNameAndNoteOnlyAndSaveUnlessCancelled) 
     // What the browse tree does when a revision is selected: the attribute
     // list on the right, the revision current in the left pane's context.
     startWindow([&](wxWindow* main) { return new RecordingPane(main, "browse", journal, 1); });
+    // Start-up took the installation folder from the registry; no help book
+    // there: the one built beside the program serves.
     ASSERT_EQ(AppState::installPath(), installDir());
+    EXPECT_EQ(AppState::archiveRoot(), installDir() + "/VFS");
+    EXPECT_EQ(AppState::helpBookPath(), std::string(ZEBDOC_BINARY_DIR) + "/bin/zebdoc.htb");
     SelectContext* selection = window->leftPane()->selectContext();
     UID fileUid, revisionUid;
     fileUid = file.c_str();

@@ -6,7 +6,6 @@
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
 
-#include <fstream>
 #include <map>
 
 #include "app/MainMenu.h"
@@ -62,23 +61,6 @@ TEST_F(MainWindowTest, StartsOnABrowsePaneWhichSearchAndBrowseReplaceUntilExit) 
     EXPECT_TRUE(pumpUntil([&] { return ref.get() == nullptr; }));
     EXPECT_EQ(AppState::mainWindow(), nullptr);
     EXPECT_EQ(journal.entries.back(), "browse 4: deleted");
-}
-
-class MainWindowInstalledTest : public MainWindowTest {
-protected:
-    void writeRegistry() override {
-        std::ofstream(registryPath())
-            << "REGEDIT4\n\n"
-               "[HKEY_LOCAL_MACHINE\\Software\\Quorvane\\ZEBDOC\\UserInfo]\n"
-               "\"DestinationPath\"=\"/srv/zebdoc data\"\n";
-    }
-};
-
-TEST_F(MainWindowInstalledTest, TakesTheArchiveRootFromTheInstallationFolder) {
-    EXPECT_EQ(AppState::installPath(), "/srv/zebdoc data");
-    EXPECT_EQ(AppState::archiveRoot(), "/srv/zebdoc data/VFS");
-    // No book in that folder: the one built beside the program serves.
-    EXPECT_EQ(AppState::helpBookPath(), std::string(ZEBDOC_BINARY_DIR) + "/bin/zebdoc.htb");
 }
 
 TEST_F(MainWindowTest, MenusShowTheShortcutsAndEveryCommandHasItsItem) {
