@@ -259,6 +259,8 @@ TEST_F(ListViewTest, IconViewKeepsItsItemsAndImagesInStepWithTheTable) {
     // Changes of the table reach the control's own copy of the items.
     view->setCell(1, 1, "Folder");
     view->setCell(2, 0, "renamed");
+    EXPECT_EQ(shown(0), (Texts{"docs", "a.txt", "renamed", "bare"}));
+    EXPECT_EQ(shownImages(), (std::vector<int>{folder, folder, file, folder}));
     select({0});
     view->deleteSelectedRows();
     EXPECT_EQ(shown(0), (Texts{"a.txt", "renamed", "bare"}));

@@ -284,8 +284,13 @@ TEST_F(OpenedCopiesTest, PrivateFolderIsMadeAndRepairedButNeverTakenFromSomeoneE
     writeFile(file, "x");
     EXPECT_FALSE(OpenedCopies::securePrivateFolder(file));
 
-    if (::geteuid() != 0 && fs::exists("/proc/1")) {
-        // A folder of another user's.
+    // A folder of another user's.
+    const std::string foreign = dir.path() + "/foreign";
+    ASSERT_EQ(::mkdir(foreign.c_str(), 0700), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(OpenedCopies::securePrivateFolder(foreign));
+    } else if (fs::exists("/proc/1")) {
         EXPECT_FALSE(OpenedCopies::securePrivateFolder("/proc/1"));
     }
 }
