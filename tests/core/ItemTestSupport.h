@@ -14,6 +14,7 @@
 
 #include "core/IZEB.h"
 #include "core/UID.h"
+#include "core/VersionedFile.h"
 #include "platform/FileSystem.h"
 #include "tests/support/BackendTest.h"
 
@@ -52,6 +53,12 @@ protected:
     size_t rowsOf(const std::string& table) { return rawCount("SELECT * FROM " + table); }
     size_t allRows() { return rowsOf("MASTERZEB") + rowsOf("REVTABLE") + rowsOf("FILETABLE"); }
 };
+
+inline std::string objectDirOf(const VersionedFile& file) {
+    char text[1024];
+    file.getObjectDir(text, sizeof text);
+    return text;
+}
 
 inline std::string uidOf(const IZEB& item) {
     char text[1024];

@@ -14,17 +14,8 @@ using zebtest::BackendTest;
 
 namespace {
 
-class ResultSetTest : public BackendTest {
+class ResultSetTest : public zebtest::TablesTest {
 protected:
-    void SetUp() override {
-        BackendTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
-        createTables();
-        db = DatabaseInstance::instance();
-    }
-
     // The first row of a query, positioned.
     ResultSet* row(const std::string& sql) {
         ResultSet* rs = db->executeQuery(sql);
@@ -37,8 +28,6 @@ protected:
         rs->getString(column, out, sizeof(out));
         return out;
     }
-
-    DatabaseInstance* db = nullptr;
 };
 
 TEST_P(ResultSetTest, ReadsColumnsByTheirDeclaredNameAndTypeOnly) {

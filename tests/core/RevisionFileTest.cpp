@@ -17,12 +17,6 @@ namespace {
 
 class RevisionFileTest : public ItemTest {};
 
-std::string objectDirOf(const VersionedFile& file) {
-    char text[1024];
-    file.getObjectDir(text, sizeof text);
-    return text;
-}
-
 TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
     const std::string path = docsDir() + "/letter.txt";
     writeFile(path, "version one");

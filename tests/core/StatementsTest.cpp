@@ -39,17 +39,8 @@ TEST(StatementsTextTest, KeepsTheSystemsSpellingQuotesAndCutsNamesAndNotes) {
     EXPECT_NE(Statements::insertFile("u", path).find(path), std::string::npos);
 }
 
-class StatementsTest : public BackendTest {
+class StatementsTest : public zebtest::TablesTest {
 protected:
-    void SetUp() override {
-        BackendTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
-        createTables();
-        db = DatabaseInstance::instance();
-    }
-
     void run(const std::string& sql) {
         EXPECT_TRUE(db->executeUpdate(sql)) << sql << "\n" << DatabaseInstance::lastError();
     }
@@ -69,8 +60,6 @@ protected:
         }
         return n;
     }
-
-    DatabaseInstance* db = nullptr;
 };
 
 TEST_P(StatementsTest, EveryStatementRunsOnTheDataSource) {

@@ -22,12 +22,6 @@ std::string pathOf(const VersionedFile& file) {
     return text;
 }
 
-std::string objectDirOf(const VersionedFile& file) {
-    char text[1024];
-    file.getObjectDir(text, sizeof text);
-    return text;
-}
-
 std::string versionedUid(const std::string& path) {
     UID uid;
     if (!VersionedFile::isFileVersioned(path.c_str(), uid)) {

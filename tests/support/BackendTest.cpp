@@ -439,4 +439,13 @@ std::string readFile(const std::string& path) {
     return out.str();
 }
 
+void TablesTest::SetUp() {
+    BackendTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) {
+        return;
+    }
+    createTables();
+    db = DatabaseInstance::instance();
+}
+
 }  // namespace zebtest

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+class DatabaseInstance;
+
 namespace zebtest {
 
 enum class Backend { SQLite, PostgreSQL };
@@ -91,6 +93,15 @@ private:
     std::string m_password;
     std::string m_adminDsn;  // PostgreSQL: the cluster's maintenance database
     std::shared_ptr<RawConnection> m_raw;
+};
+
+// A BackendTest with the repository tables made through the code under test
+// and the process's DatabaseInstance at hand.
+class TablesTest : public BackendTest {
+protected:
+    void SetUp() override;
+
+    DatabaseInstance* db = nullptr;
 };
 
 // Instantiates a parameterised suite for both data sources.
