@@ -66,7 +66,7 @@ private:
 // One file, under the given name and note.
 void addFile(wxWindow* mainWindow, const std::string& path, const std::string& name,
              const std::string& note, Outcome& outcome) {
-    UID uid;
+    UID uid = UID::none();
     if (VersionedFile::isFileVersioned(path.c_str(), uid)) {
         VersionedFile file(uid);
         RevisionFile revision(name.c_str(), note.c_str(), &file);

@@ -76,6 +76,11 @@ ArchiveFolder::ArchiveFolder(std::string root, std::string relative)
     : m_root(std::move(root)), m_relative(std::move(relative)) {}
 
 std::string ArchiveFolder::archivePath() const {
+    // Without an archive root there is no archive: never a folder of the
+    // file system's root instead.
+    if (m_root.empty()) {
+        return std::string();
+    }
     return m_relative.empty() ? m_root : m_root + "/" + m_relative;
 }
 
@@ -174,7 +179,7 @@ std::map<std::string, VersionedPath> ArchiveFolder::versionedChildren(const std:
 
 std::map<std::string, std::string> ArchiveFolder::revisionVersions(const std::string& fileUid) {
     std::map<std::string, std::string> versions;
-    UID uid;
+    UID uid = UID::none();
     uid = fileUid.c_str();
     const int count = VersionedObject::getNumRevs(uid);
     if (count <= 0) {
@@ -233,7 +238,7 @@ bool ArchiveFolder::read(std::vector<ArchiveEntry>& entries, bool forTree) const
                 entry.label = version->second;
             } else if (forTree) {
                 // A copy without a revision row: whatever the revision gives.
-                UID uid;
+                UID uid = UID::none();
                 uid = entry.name.c_str();
                 RevisionObject revision(uid);
                 char text[1024] = "";

@@ -188,9 +188,9 @@ IZEB* SearchCtrl::nextSelected(bool) {
             char master[2 * 1024];
             if (rs->next() && rs->getString("MASTERUID", master, sizeof master)) {
                 master[sizeof master - 1] = '\0';
-                UID versioned;
+                UID versioned = UID::none();
                 versioned = master;
-                UID revision;
+                UID revision = UID::none();
                 revision = uid.c_str();
                 item = m_selection.resolveRevision(versioned, revision);
             }

@@ -93,7 +93,7 @@ void splitLast(const std::string& relative, std::string& parent, std::string& la
 }
 
 UID uidOf(const std::string& text) {
-    UID uid;
+    UID uid = UID::none();
     uid = text.c_str();
     return uid;
 }
@@ -448,7 +448,7 @@ IZEB* TreeCtrl::walkRightPane(bool dropping) {
             return nullptr;
         }
         // The list shows the revisions of the selected versioned file.
-        UID fileUid;
+        UID fileUid = UID::none();
         if (!VersionedFile::isFileVersioned(m_selection.selectedPath().c_str(), fileUid)) {
             return nullptr;
         }
@@ -472,7 +472,7 @@ IZEB* TreeCtrl::walkRightPane(bool dropping) {
                                           ? known->second
                                           : m_selection.selectedPath() + "/" + name;
         IZEB* result = nullptr;
-        UID uid;
+        UID uid = UID::none();
         if (VersionedFile::isFileVersioned(entryPath.c_str(), uid)) {
             result = m_selection.resolveVersionedFile(uid);
         }

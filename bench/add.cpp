@@ -75,7 +75,7 @@ std::string fileName(int i) {
 // revision (after the comparison with its archived copies), a new one is
 // saved as a new versioned file.
 bool addVersion(const std::string& path, const std::string& name) {
-    UID uid;
+    UID uid = UID::none();
     if (!VersionedFile::isFileVersioned(path.c_str(), uid)) {
         VersionedFile file(name.c_str(), "Size: 4 KB", path.c_str());
         return file.save();

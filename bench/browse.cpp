@@ -190,7 +190,7 @@ bool measure(MainWindow* window, const bench::World& world, int size, int rounds
     for (int i = 0; i < size; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "/file%05d.txt", i);
-        UID uid;
+        UID uid = UID::none();
         VersionedFile::isFileVersioned((folder + name).c_str(), uid);
     }
     out.perEntryLookups = bench::now() - start;

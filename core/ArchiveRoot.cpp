@@ -2,16 +2,32 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "core/Registry.h"
-#include "core/Utf8.h"
+#include "platform/FileSystem.h"
+#include "platform/RegistryStore.h"
 
 namespace {
 
 constexpr size_t kRootSize = 1024;
 constexpr char kSuffix[] = "/VFS";
 
-char g_archiveRoot[kRootSize] = "/VFS";
+struct State {
+    char root[kRootSize] = "";
+    std::string folder;
+    std::string problem;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+std::mutex& stateLock() {
+    static std::mutex lock;
+    return lock;
+}
 
 // Computes the archive root once when the library is loaded.
 struct ArchiveRootLoader {
@@ -22,19 +38,62 @@ ArchiveRootLoader g_loader;
 }  // namespace
 
 const char* ArchiveRoot::path() {
-    return g_archiveRoot;
+    return state().root;
 }
 
 void ArchiveRoot::refresh() {
-    char destination[kRootSize] = "";
-    GetRegString(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY, "DestinationPath", destination);
-    destination[kRootSize - 1] = '\0';
-    // Keep room for the suffix: a folder too long for the buffer is cut on a
-    // character boundary rather than losing "/VFS".
-    size_t room = kRootSize - sizeof(kSuffix);
-    size_t n = zeb::utf8::prefixBytes(destination, std::strlen(destination), room);
-    std::memcpy(g_archiveRoot, destination, n);
-    std::memcpy(g_archiveRoot + n, kSuffix, sizeof(kSuffix));
+    std::string destination;
+    bool found = false;
+    try {
+        found = zeb::platform::RegistryStore::getString(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY,
+                                                        "DestinationPath", destination);
+    } catch (const std::exception&) {
+        found = false;
+    }
+    std::string folder;
+    std::string problem;
+    if (!found || destination.empty()) {
+        problem =
+            "No installation folder is configured (the registry value \"DestinationPath\" is " +
+            std::string(found ? "empty" : "missing") + ").";
+    } else if (destination.front() != '/') {
+        problem = "The installation folder \"" + destination +
+                  "\" (registry value \"DestinationPath\") is not an absolute path.";
+    } else {
+        folder = zeb::platform::fullPath(destination);
+        if (folder.size() + sizeof(kSuffix) > kRootSize) {
+            problem =
+                "The installation folder (registry value \"DestinationPath\") is longer "
+                "than " +
+                std::to_string(kRootSize - sizeof(kSuffix)) + " bytes.";
+            folder.clear();
+        }
+    }
+    std::lock_guard<std::mutex> guard(stateLock());
+    State& s = state();
+    s.problem = problem;
+    s.folder = folder;
+    if (folder.empty()) {
+        s.root[0] = '\0';
+        return;
+    }
+    // "/" as the installation folder gives "/VFS", not "//VFS".
+    const std::string root = (folder == "/" ? std::string() : folder) + kSuffix;
+    std::memcpy(s.root, root.c_str(), root.size() + 1);
+}
+
+bool ArchiveRoot::isValid() {
+    return state().root[0] != '\0';
+}
+
+std::string ArchiveRoot::problem() {
+    std::lock_guard<std::mutex> guard(stateLock());
+    return state().problem;
+}
+
+std::string ArchiveRoot::installationFolder() {
+    std::lock_guard<std::mutex> guard(stateLock());
+    return state().folder;
 }
 
 std::string ArchiveRoot::archiveForm(const std::string& workingPath) {
@@ -64,11 +123,8 @@ std::string ArchiveRoot::archiveForm(const std::string& workingPath) {
 
 std::string ArchiveRoot::objectDirectory(const std::string& workingPath) {
     const std::string relative = archiveForm(workingPath);
-    std::string root = g_archiveRoot;
-    while (!root.empty() && root.back() == '/') {
-        root.pop_back();
-    }
-    // An empty root would put archived copies among the working files.
+    const std::string root = path();
+    // Without a root, archived copies would land among the working files.
     if (relative.empty() || root.empty()) {
         return std::string();
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "core/Registry.h"
@@ -53,6 +54,18 @@ ResultSet& spareEmptyResultSet() {
     static ResultSet empty;
     return empty;
 }
+
+#ifdef ZEBDOC_TEST_SEAMS
+struct InjectedFault {
+    unsigned long countdown = 0;
+    std::string state;
+};
+
+InjectedFault& injectedFault() {
+    static InjectedFault fault;
+    return fault;
+}
+#endif
 
 std::string cutLine(const std::string& line) {
     return line.substr(0, zeb::utf8::prefixBytes(line.data(), line.size(), kMaxErrorText));
@@ -102,7 +115,29 @@ void report(SQLSMALLINT handleType, SQLHANDLE handle) {
     }
 }
 
+#ifdef ZEBDOC_TEST_SEAMS
+// True when the armed fault is due now; then the diagnostics say so.
+bool takeInjectedFault() {
+    InjectedFault& fault = injectedFault();
+    if (fault.countdown == 0 || --fault.countdown != 0) {
+        return false;
+    }
+    Diagnostics& d = diagnostics();
+    d.states.assign(1, fault.state);
+    d.text = "SQL Error State:" + fault.state +
+             ", Native Error Code: 0, ODBC Error: statement failed on purpose (test)";
+    return true;
+}
+#endif
+
 }  // namespace
+
+#ifdef ZEBDOC_TEST_SEAMS
+void DatabaseInstance::failStatementForTesting(unsigned long nth, const char* state) {
+    injectedFault().countdown = nth;
+    injectedFault().state = state != nullptr ? state : "HY000";
+}
+#endif
 
 DatabaseInstance* DatabaseInstance::instance() {
     if (m_inst == nullptr) {
@@ -124,11 +159,20 @@ DatabaseInstance::DatabaseInstance() {
     m_env = env;
     if (SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
                       SQL_IS_INTEGER) != SQL_SUCCESS) {
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+        m_env = nullptr;
         return;
     }
+    connect();
+}
+
+bool DatabaseInstance::connect() {
+    if (m_env == nullptr) {
+        return false;
+    }
     SQLHDBC dbc = SQL_NULL_HDBC;
-    if (SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc) != SQL_SUCCESS) {
-        return;
+    if (SQLAllocHandle(SQL_HANDLE_DBC, m_env, &dbc) != SQL_SUCCESS) {
+        return false;
     }
 
     char dsn[kRegBufferSize] = "";
@@ -141,19 +185,73 @@ DatabaseInstance::DatabaseInstance() {
     SQLRETURN rc =
         SQLConnect(dbc, reinterpret_cast<SQLCHAR*>(dsn), SQL_NTS, reinterpret_cast<SQLCHAR*>(uid),
                    SQL_NTS, reinterpret_cast<SQLCHAR*>(pwd), SQL_NTS);
+    std::memset(pwd, 0, sizeof pwd);
     m_lastReturnCode = rc;
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
         report(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-        return;
+        return false;
+    }
+    if (!prepareSession(dbc)) {
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        return false;
     }
     m_dbc = dbc;
+    m_lost = false;
 
     SQLUSMALLINT identifierCase = 0;
     if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_IDENTIFIER_CASE, &identifierCase, sizeof(identifierCase),
                                  nullptr))) {
         m_identifierCase = identifierCase;
     }
+    return true;
+}
+
+bool DatabaseInstance::prepareSession(void* dbc) {
+    char name[64] = "";
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length)) ||
+        std::strcmp(name, "PostgreSQL") != 0) {
+        return true;
+    }
+    // Quotes in values are doubled; that is safe only while a backslash is
+    // an ordinary character, which older databases and roles turn off.
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    if (SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt) != SQL_SUCCESS) {
+        report(SQL_HANDLE_DBC, dbc);
+        return false;
+    }
+    static const char kSet[] = "SET standard_conforming_strings = on";
+    SQLRETURN rc =
+        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(kSet)), SQL_NTS);
+    if (!SQL_SUCCEEDED(rc)) {
+        report(SQL_HANDLE_STMT, stmt);
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    m_lastReturnCode = rc;
+    return SQL_SUCCEEDED(rc);
+}
+
+void DatabaseInstance::disconnect() {
+    releaseStatement();
+    if (m_dbc != nullptr) {
+        SQLDisconnect(m_dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        m_dbc = nullptr;
+    }
+}
+
+bool DatabaseInstance::connectionLost() {
+    for (const std::string& state : diagnostics().states) {
+        // Class 08: connection exception. 57P01-57P03: the server is shutting
+        // down, crashed, or not yet accepting connections.
+        if (state.compare(0, 2, "08") == 0 || state == "57P01" || state == "57P02" ||
+            state == "57P03") {
+            return true;
+        }
+    }
+    return false;
 }
 
 DatabaseInstance::~DatabaseInstance() {
@@ -191,18 +289,32 @@ bool DatabaseInstance::executeStatement(const std::string& sql) {
     releaseStatement();
     ++g_statementCount;
     try {
-        if (m_dbc == nullptr) {
-            // Never connected (or closed): the report of the failed
-            // connection stays the latest one.
-            m_lastReturnCode = SQL_INVALID_HANDLE;
+        if (m_lost) {
+            disconnect();
+        }
+        if (m_dbc == nullptr && !connect()) {
+            // Still no connection: the report of the failed connection is
+            // the latest one.
+            if (m_lastReturnCode == SQL_SUCCESS || m_lastReturnCode == SQL_SUCCESS_WITH_INFO) {
+                m_lastReturnCode = SQL_INVALID_HANDLE;
+            }
             m_resultSet = new ResultSet();
             return false;
         }
+#ifdef ZEBDOC_TEST_SEAMS
+        if (takeInjectedFault()) {
+            m_lastReturnCode = SQL_ERROR;
+            m_lost = connectionLost();
+            m_resultSet = new ResultSet();
+            return false;
+        }
+#endif
         SQLHSTMT stmt = SQL_NULL_HSTMT;
         SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt);
         m_lastReturnCode = rc;
         if (rc != SQL_SUCCESS) {
             report(SQL_HANDLE_DBC, m_dbc);
+            m_lost = connectionLost();
             if (stmt != SQL_NULL_HSTMT && rc == SQL_SUCCESS_WITH_INFO) {
                 SQLFreeHandle(SQL_HANDLE_STMT, stmt);
             }
@@ -222,6 +334,7 @@ bool DatabaseInstance::executeStatement(const std::string& sql) {
         m_lastReturnCode = rc;
         if (rc != SQL_SUCCESS) {
             report(SQL_HANDLE_STMT, stmt);
+            m_lost = rc != SQL_NO_DATA && connectionLost();
             m_resultSet = new ResultSet();
             return false;
         }
@@ -236,12 +349,7 @@ bool DatabaseInstance::executeStatement(const std::string& sql) {
 }
 
 void DatabaseInstance::close() {
-    releaseStatement();
-    if (m_dbc != nullptr) {
-        SQLDisconnect(m_dbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
-        m_dbc = nullptr;
-    }
+    disconnect();
     if (m_env != nullptr) {
         SQLFreeHandle(SQL_HANDLE_ENV, m_env);
         m_env = nullptr;

@@ -11,8 +11,18 @@ class ResultSet;
 // data source, user and password stored in the registry ("DSN", "UID",
 // "PWD" under HKEY_LOCAL_MACHINE "Software\Quorvane\ZEBDOC\UserInfo\").
 // One statement and one result set exist at a time: every statement closes
-// and frees the previous one. A failed connection stays failed for the life
-// of the instance; every statement then fails.
+// and frees the previous one.
+//
+// A connection that is gone (a failed first connect, or a statement that
+// failed with SQLSTATE class 08 or a server shut-down code, as when the
+// server was restarted) is opened again, from the registry's values at that
+// time, by the next statement. The statement that failed is not repeated: it
+// has failed, and its caller knows.
+//
+// On PostgreSQL every session runs with standard_conforming_strings on, so
+// that a backslash in a quoted literal is an ordinary character whatever the
+// database's or role's default; a session where that cannot be set is not
+// used.
 class ZEBCORE_API DatabaseInstance {
 public:
     // The single instance, made on first use. Never null in practice.
@@ -50,6 +60,13 @@ public:
     // Number of statements run by the process so far (for measurements).
     static unsigned long statementCount();
 
+#ifdef ZEBDOC_TEST_SEAMS
+    // Makes the `nth` statement from now fail (1: the next one) as if the
+    // driver had answered SQL_ERROR with the SQLSTATE `state`; 0 disarms.
+    // A state of class 08 also counts as a lost connection.
+    static void failStatementForTesting(unsigned long nth, const char* state = "HY000");
+#endif
+
 private:
     DatabaseInstance();
     DatabaseInstance(const DatabaseInstance&) = delete;
@@ -57,6 +74,15 @@ private:
 
     bool executeStatement(const std::string& sql);
     void releaseStatement();
+    // Allocates the connection handle and connects; false (with a report)
+    // when that fails, leaving m_dbc null.
+    bool connect();
+    void disconnect();
+    // Settings every session needs; false when one cannot be made.
+    bool prepareSession(void* dbc);
+    // Whether the diagnostic states of the latest report say that the
+    // connection is gone.
+    static bool connectionLost();
 
     void* m_env = nullptr;   // SQLHENV
     void* m_dbc = nullptr;   // SQLHDBC
@@ -64,6 +90,7 @@ private:
     ResultSet* m_resultSet = nullptr;
     int m_identifierCase = 0;  // SQL_IDENTIFIER_CASE of the data source
     int m_lastReturnCode = 0;
+    bool m_lost = false;  // the connection is gone; the next statement connects again
 
     static DatabaseInstance* m_inst;
 };

@@ -32,6 +32,15 @@ bool hasRow(const std::string& sql);
 // at most 1020 bytes of UTF-8.
 bool readText(ResultSet* rs, const char* name, char* field);
 
+// Makes the folder `dir` below the archive root and every missing folder
+// between them with mode 0700, and the archive root itself when missing
+// (0700 too; an existing root that others may enter is closed to them). The
+// first folder it made goes to `*firstMade` (empty when none), so that a
+// failed add can take back exactly what it made.
+bool makeArchiveFolders(const std::string& dir, std::string* firstMade = nullptr);
+// Removes `dir` and its parents up to `firstMade`, each only when empty.
+void removeMadeFolders(const std::string& dir, const std::string& firstMade);
+
 // The object directory of the working file `filePath` (a full path): the
 // archive root, "/", then the path's pieces with every ":" turned into "@",
 // empty pieces skipped. Empty when the path has no piece or holds a "." or

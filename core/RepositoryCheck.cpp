@@ -1,8 +1,12 @@
 #include "core/RepositoryCheck.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <ctime>
 #include <map>
+#include <memory>
 #include <new>
 #include <set>
 
@@ -10,8 +14,10 @@
 #include "core/DatabaseInstance.h"
 #include "core/ItemSupport.h"
 #include "core/RepositoryScan.h"
+#include "core/ResultSet.h"
 #include "core/Statements.h"
 #include "core/VersionedFile.h"
+#include "core/WriterLock.h"
 #include "platform/FileSystem.h"
 
 namespace fs = zeb::platform;
@@ -30,6 +36,8 @@ namespace {
 // after every pass that repaired something, this many passes at most.
 constexpr int kMaxPasses = 6;
 
+const char* const kRecoveredNote = "Recovered by zebcheck after an interrupted add";
+
 // What a repair does for one finding.
 struct Action {
     enum class Type {
@@ -40,12 +48,15 @@ struct Action {
         DeleteFileRow,   // uid; path: its object directory, removed when empty
         DeleteObject,    // uid, and its FILETABLE row when `fileRow`; path as above
         RemoveFolder,    // path, then its parents that become empty
+        RecoverCopy,     // uid: the copy's name; path: the copy; fileUid, workingPath
     };
     Type type = Type::None;
     std::string uid;
     std::string path;
     RevisionRow source;
     bool fileRow = false;
+    std::string fileUid;
+    std::string workingPath;
 };
 
 // The findings of one look at the repository, each with its repair.
@@ -115,6 +126,7 @@ public:
     void run() {
         revisions();
         copies();
+        paths();
         files();
         objects();
         leftovers();
@@ -193,25 +205,79 @@ private:
     void copies() {
         for (const auto& [dir, names] : m_archive.copies) {
             auto file = m_fileOfDir.find(dir);
-            const std::string of =
-                file == m_fileOfDir.end()
-                    ? std::string()
-                    : "a version of " + workingPath(m_rows.files.at(file->second));
-            for (const std::string& name : names) {
-                if (m_rows.revisions.count(name) > 0) {
+            const bool known = file != m_fileOfDir.end();
+            const std::string working = known ? workingPath(m_rows.files.at(file->second)) : "";
+            const std::string of = known ? "a version of " + working : std::string();
+            for (const std::string& name : byAge(dir, names)) {
+                const std::string copy = dir + "/" + name;
+                if (!known) {
+                    m_pass.add(Kind::CopyWithoutRevision, name, copy, of,
+                               "holds user data, never deleted; to get it back: cp "
+                               "--preserve=timestamps " +
+                                   shellQuote(copy) + " DESTINATION");
                     continue;
                 }
-                const std::string copy = dir + "/" + name;
+                // Copies are renamed into place only once complete: one
+                // without its row is an add that stopped before its insert.
+                Action action;
+                action.type = Action::Type::RecoverCopy;
+                action.uid = name;
+                action.path = copy;
+                action.fileUid = file->second;
+                action.workingPath = working;
                 m_pass.add(Kind::CopyWithoutRevision, name, copy, of,
-                           "holds user data, never deleted; to get it back: cp "
-                           "--preserve=timestamps " +
-                               shellQuote(copy) + " DESTINATION");
+                           "made a revision of its file again", action);
             }
-            if (file == m_fileOfDir.end()) {
+            if (!known) {
                 m_pass.add(Kind::FolderWithoutFile, "", dir,
                            "holds archived copies, but no FILETABLE row names it",
                            "never deleted, nor the copies in it");
             }
+        }
+    }
+
+    // The copies of `dir` that have no row, oldest content first, so that
+    // recovered versions are numbered in the order they were made.
+    std::vector<std::string> byAge(const std::string& dir,
+                                   const std::set<std::string>& names) const {
+        std::vector<std::pair<fs::FileTime, std::string>> aged;
+        for (const std::string& name : names) {
+            if (m_rows.revisions.count(name) == 0) {
+                fs::FileStatus status;
+                fs::getStatus(dir + "/" + name, status);
+                aged.emplace_back(status.modified, name);
+            }
+        }
+        std::sort(aged.begin(), aged.end(), [](const auto& a, const auto& b) {
+            if (a.first.sec != b.first.sec) {
+                return a.first.sec < b.first.sec;
+            }
+            return a.first.nsec != b.first.nsec ? a.first.nsec < b.first.nsec : a.second < b.second;
+        });
+        std::vector<std::string> result;
+        for (auto& entry : aged) {
+            result.push_back(std::move(entry.second));
+        }
+        return result;
+    }
+
+    void paths() {
+        std::map<std::string, std::vector<std::string>> uidsOfPath;
+        for (const auto& [uid, stored] : m_rows.files) {
+            uidsOfPath[stored].push_back(uid);
+        }
+        for (const auto& [stored, uids] : uidsOfPath) {
+            if (uids.size() < 2) {
+                continue;
+            }
+            std::string list;
+            for (const std::string& uid : uids) {
+                list += (list.empty() ? "" : ", ") + uid;
+            }
+            m_pass.add(Kind::PathRecordedTwice, uids.front(), workingPath(stored),
+                       "recorded by the FILETABLE rows " + list,
+                       "each holds versions of the file; never repaired by deleting (get the "
+                       "versions you need, then delete the extra file in the main program)");
         }
     }
 
@@ -301,6 +367,10 @@ private:
         for (const std::string& path : m_archive.unknownFiles) {
             m_pass.add(Kind::UnknownFile, "", path, "not made by this system", "never deleted");
         }
+        for (const std::string& path : m_archive.links) {
+            m_pass.add(Kind::UnknownFile, "", path, "a symbolic link, not made by this system",
+                       "never followed, never deleted");
+        }
         for (const auto& [path, reason] : m_archive.unreadableFolders) {
             m_pass.add(Kind::UnreadableFolder, "", path, "cannot be listed: " + reason,
                        "not checked");
@@ -376,6 +446,8 @@ bool runDelete(const std::string& sql, std::string& why) {
     return false;
 }
 
+bool recoverCopy(const Action& action, std::string& why);
+
 // Carries out one action; false with `why` set when it fails or is
 // called off. Each looks again first: the repository may have changed since
 // it was read.
@@ -385,6 +457,14 @@ bool carryOut(const Action& action, std::string& why) {
         case Action::Type::None:
             return false;
         case Action::Type::RemoveFile: {
+            // Only a leftover that is still a plain file goes.
+            fs::FileStatus status;
+            bool isLink = false;
+            if (!fs::getLinkStatus(action.path, status, isLink) || isLink ||
+                (status.exists && !status.isRegular)) {
+                why = "no longer a plain file; kept";
+                return false;
+            }
             int error = 0;
             if (!fs::removeFile(action.path, &error) && error != ENOENT) {
                 why = "cannot be removed: " + std::string(std::strerror(error));
@@ -432,6 +512,8 @@ bool carryOut(const Action& action, std::string& why) {
             }
             return true;
         }
+        case Action::Type::RecoverCopy:
+            return recoverCopy(action, why);
         case Action::Type::RemoveFolder:
             if (!removeEmptyFolders(action.path, root)) {
                 why = "cannot be removed (no longer empty?)";
@@ -440,6 +522,41 @@ bool carryOut(const Action& action, std::string& why) {
             return true;
     }
     return false;
+}
+
+// Makes the copy a revision of its file again: the next version number, the
+// file's name, a note that says what happened, the time of the repair.
+bool recoverCopy(const Action& action, std::string& why) {
+    fs::FileStatus status;
+    bool isLink = false;
+    if (!fs::getLinkStatus(action.path, status, isLink) || isLink || !status.isRegular) {
+        why = "the copy is no longer a plain file; kept";
+        return false;
+    }
+    if (zeb::core::hasRow(Statements::selectRevision(action.uid))) {
+        return true;
+    }
+    bool ok = false;
+    ResultSet* rs = zeb::core::runQuery(Statements::selectVersionsOfObject(action.fileUid), &ok);
+    int highest = 0;
+    while (ok && rs->next()) {
+        int version = 0;
+        if (rs->getInt("REVVER", &version) && version > highest) {
+            highest = version;
+        }
+    }
+    if (!ok || highest == INT_MAX) {
+        why = "the repair failed: " + DatabaseInstance::lastError();
+        return false;
+    }
+    const std::string name = fs::baseName(action.workingPath);
+    const std::string now = Statements::timeText(static_cast<long long>(std::time(nullptr)));
+    if (!zeb::core::runUpdate(Statements::insertRevision(action.uid, name, kRecoveredNote,
+                                                         highest + 1, action.fileUid, now))) {
+        why = "the repair failed: " + DatabaseInstance::lastError();
+        return false;
+    }
+    return true;
 }
 
 std::string findingKey(const Finding& finding) {
@@ -455,6 +572,16 @@ bool RepositoryCheck::run(bool repair) {
     m_fileCount = 0;
     m_revisionCount = 0;
     try {
+        // A repair must not see the half-written state of a running add as
+        // a leftover: no other program writes while it runs.
+        std::unique_ptr<WriterLock> lock;
+        if (repair) {
+            lock.reset(new WriterLock);
+            if (!lock->held()) {
+                m_error = "cannot lock the repository for the repair: " + WriterLock::lastError();
+                return false;
+            }
+        }
         std::map<std::string, size_t> index;  // finding key -> position in m_findings
         std::set<std::string> lastSeen;
         for (int passNumber = 0; passNumber < kMaxPasses; ++passNumber) {
@@ -564,6 +691,8 @@ const char* RepositoryCheck::kindName(Kind kind) {
             return "temporary-file";
         case Kind::UnreadableFolder:
             return "unreadable-folder";
+        case Kind::PathRecordedTwice:
+            return "path-recorded-twice";
         case Kind::EmptyFolder:
             return "empty-folder";
     }

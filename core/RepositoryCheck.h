@@ -8,13 +8,16 @@
 // Compares the repository tables with the archive below ArchiveRoot::path()
 // and reports what does not match. Nothing is changed unless a repair is
 // asked for; a repair removes only leftovers and orphans that hold no user
-// data, and never deletes an archived copy.
+// data, and never deletes an archived copy: a complete copy without its row
+// (an add interrupted between the copy and its row) becomes a revision of
+// its file again.
 //
-// The tables are read before the archive is walked: the system writes an
-// archived copy before its row and deletes it before its row, so a version
-// added or deleted while the check runs can at worst show as a copy without
-// a row, which is never repaired. Each repair looks again right before it
-// acts.
+// A repair holds the repository's writer lock for its whole run, so no add
+// or delete is half-way while it looks. A check without repair takes no
+// lock: it reads the tables before it walks the archive, and the system
+// writes an archived copy before its row and deletes it after its row, so a
+// version added or deleted meanwhile can at worst show as a copy without a
+// row. Symbolic links in the archive are reported, never followed.
 class ZEBCORE_API RepositoryCheck {
 public:
     enum class Kind {
@@ -31,6 +34,7 @@ public:
         UnknownFile,             // file in the archive that the system did not make
         TemporaryFile,           // leftover of an interrupted copy
         UnreadableFolder,        // folder of the archive that cannot be listed
+        PathRecordedTwice,       // one working path in several FILETABLE rows
         // Notes: harmless, not counted as problems.
         EmptyFolder,  // empty folder below the archive root (left by deletes)
     };

@@ -107,7 +107,11 @@ void walk(const std::string& dir, int depth, ArchiveContents& out) {
     }
     for (const fs::DirEntry& entry : entries) {
         const std::string path = dir + "/" + entry.name;
-        if (entry.isDirectory) {
+        // A link could lead out of the archive: a repair must never descend
+        // into it or remove anything through it.
+        if (entry.isLink) {
+            out.links.push_back(path);
+        } else if (entry.isDirectory) {
             if (depth + 1 >= kMaxDepth) {
                 out.unreadableFolders.emplace_back(path, "too deep (a loop of links?)");
             } else {

@@ -37,6 +37,7 @@ struct ArchiveContents {
     std::map<std::string, std::vector<std::string>> foldersOfCopy;
     std::vector<std::string> temporaryFiles;
     std::vector<std::string> unknownFiles;  // neither copy nor temporary file
+    std::vector<std::string> links;         // symbolic links: never followed
     std::vector<std::string> emptyFolders;  // below the root, with no entry at all
     std::vector<std::pair<std::string, std::string>> unreadableFolders;  // path, reason
 };

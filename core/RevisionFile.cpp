@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "core/ItemSupport.h"
+#include "core/ResultSet.h"
+#include "core/Statements.h"
 #include "core/VersionedFile.h"
+#include "core/WriterLock.h"
 #include "platform/FileSystem.h"
 
 namespace fs = zeb::platform;
@@ -15,7 +18,9 @@ namespace {
 
 // Mode of a restored file that did not exist before.
 constexpr unsigned kNewFileMode = 0644;
-constexpr int kArchivedCopyMode = 0444;
+constexpr unsigned kArchivedCopyMode = 0444;
+constexpr unsigned kOwnerRead = 0400;
+constexpr unsigned kOwnerWrite = 0200;
 
 bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -52,6 +57,11 @@ bool RevisionFile::save() {
     if (owner() == nullptr) {
         return false;
     }
+    // The copy, the numbering and the insert form one write sequence.
+    WriterLock lock;
+    if (!lock.held()) {
+        return false;
+    }
     if (isVersionSaved()) {
         return RevisionObject::save();  // name and notes only
     }
@@ -68,65 +78,87 @@ bool RevisionFile::save() {
         return false;
     }
     // The object directory may have vanished since the file was first added.
-    if (!VersionedFile::createObjectDir(fs::parentPath(copy).c_str())) {
+    if (!zeb::core::makeArchiveFolders(fs::parentPath(copy))) {
         return false;
     }
     // Written under a temporary name, flushed, then renamed: a crash or a
-    // full disk never leaves a partial copy under the revision's name.
+    // full disk never leaves a partial copy under the revision's name. The
+    // copy is read-only, and no more readable than the document was.
     fs::CopyOptions options;
     options.replace = false;
     options.durable = true;
-    options.mode = kArchivedCopyMode;
+    options.mode = static_cast<int>((kArchivedCopyMode & status.mode) | kOwnerRead);
     if (!fs::copyFile(path, copy, options)) {
         return false;
     }
     if (insertRevision()) {
         return true;
     }
-    fs::removeFile(copy);
+    // Take the copy back only when the row is known to be missing: an insert
+    // whose answer was lost with the connection may have been made.
+    bool looked = false;
+    if (!zeb::core::runQuery(Statements::selectRevision(m_uid), &looked)->next() && looked) {
+        fs::removeFile(copy);
+    }
     return false;
 }
 
 bool RevisionFile::destroy() {
-    if (owner() == nullptr || !isVersionSaved()) {
+    if (owner() == nullptr) {
         return false;
     }
-    // Whether the working file still exists does not matter: what goes is
-    // the archived copy and the row. A copy that is already gone does not
-    // keep the row.
-    const std::string copy = archivedCopyPath();
-    if (!copy.empty()) {
-        int error = 0;
-        if (!fs::removeFile(copy, &error) && error != ENOENT && error != ENOTDIR) {
-            return false;
-        }
+    WriterLock lock;
+    if (!lock.held() || !isVersionSaved()) {
+        return false;
     }
-    return RevisionObject::destroy();
+    // The row goes first, then the archived copy: a failure in between
+    // leaves a copy without a row, which the check tool reports and makes a
+    // revision again, never a row whose version cannot be got back. Whether
+    // the working file still exists does not matter.
+    const std::string copy = archivedCopyPath();
+    if (!deleteRow()) {
+        return false;
+    }
+    if (!copy.empty()) {
+        fs::removeFile(copy);
+    }
+    destroyObjectIfLast();
+    return true;
 }
 
 bool RevisionFile::restore() {
     // Nothing to restore is a failure, not a success.
-    if (owner() == nullptr || !isVersionSaved()) {
+    if (owner() == nullptr) {
         return false;
     }
-    char target[kFieldSize];
-    owner()->getFileFullPath(target, kFieldSize);
+    WriterLock lock;
+    if (!lock.held() || !isVersionSaved()) {
+        return false;
+    }
+    char working[kFieldSize];
+    owner()->getFileFullPath(working, kFieldSize);
     const std::string source = archivedCopyPath();
-    if (target[0] == '\0' || source.empty()) {
+    if (working[0] == '\0' || source.empty()) {
+        return false;
+    }
+    // A working file that is a symbolic link stays one: the content goes to
+    // the file it leads to.
+    const std::string target = fs::followLinks(working);
+    if (target.empty()) {
         return false;
     }
     const std::string folder = fs::parentPath(target);
     fs::FileStatus folderStatus;
     if (fs::getStatus(folder, folderStatus) && !folderStatus.exists) {
-        VersionedFile::createObjectDir(folder.c_str());
+        fs::createDirectories(folder, 0777);
     }
-    // The restored file is the user's working file again: writable, with the
-    // mode it had, but with the archived copy's modification time so that it
-    // still matches that revision.
+    // The restored file is the user's working file again: the mode it had,
+    // made writable for its owner, but with the archived copy's modification
+    // time so that it still matches that revision.
     fs::FileStatus targetStatus;
     unsigned mode = kNewFileMode & ~fs::currentUmask();
     if (fs::getStatus(target, targetStatus) && targetStatus.exists && targetStatus.isRegular) {
-        mode = targetStatus.mode;
+        mode = targetStatus.mode | kOwnerWrite;
     }
     fs::CopyOptions options;
     options.replace = true;

@@ -9,6 +9,7 @@
 #include "core/Statements.h"
 #include "core/UID.h"
 #include "core/VersionedObject.h"
+#include "core/WriterLock.h"
 
 using zeb::core::copyText;
 using zeb::core::kFieldSize;
@@ -36,7 +37,7 @@ RevisionObject::RevisionObject(const UID& uid) {
     char masterUid[kFieldSize] = "";
     ResultSet* rs = zeb::core::runQuery(Statements::selectRevisionOwner(m_uid));
     if (rs->next() && zeb::core::readText(rs, "MASTERUID", masterUid)) {
-        UID owner;
+        UID owner = UID::none();
         owner = masterUid;
         m_ownedObject = new VersionedObject(owner);
         m_object = m_ownedObject;
@@ -153,6 +154,12 @@ bool RevisionObject::save() {
     if (m_object == nullptr) {
         return false;
     }
+    // The number and the insert belong together: no other program may
+    // number a version of the same object in between.
+    WriterLock lock;
+    if (!lock.held()) {
+        return false;
+    }
     if (isVersionSaved()) {
         // Version, owner and time never change after the insert.
         return zeb::core::runUpdate(Statements::updateRevision(m_uid, m_name, m_notes));
@@ -177,12 +184,22 @@ bool RevisionObject::insertRevision() {
 }
 
 bool RevisionObject::destroy() {
-    if (m_object == nullptr || !isVersionSaved()) {
+    WriterLock lock;
+    if (!lock.held() || m_object == nullptr || !isVersionSaved()) {
         return false;
     }
-    if (!zeb::core::runUpdate(Statements::deleteRevision(m_uid))) {
+    if (!deleteRow()) {
         return false;
     }
+    destroyObjectIfLast();
+    return true;
+}
+
+bool RevisionObject::deleteRow() {
+    return zeb::core::runUpdate(Statements::deleteRevision(m_uid));
+}
+
+void RevisionObject::destroyObjectIfLast() {
     // The object goes with its last revision. Only a query that succeeded
     // and found nothing says that it was the last.
     char masterUid[kFieldSize];
@@ -195,5 +212,4 @@ bool RevisionObject::destroy() {
         // not the object in memory.
         const_cast<VersionedObject*>(m_object)->destroy();
     }
-    return true;
 }

@@ -56,6 +56,10 @@ protected:
     // The first save of a revision known to be unsaved: the row with the next
     // version number of the owner.
     bool insertRevision();
+    // The two halves of destroy(): the revision's row; then, when it was the
+    // owner's last revision, the owner (through its virtual destroy).
+    bool deleteRow();
+    void destroyObjectIfLast();
 
     char m_name[1024];
     char m_notes[1024];

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/DatabaseInstance.h"
+#include "core/ResultSet.h"
 #include "core/Statements.h"
 
 namespace {
@@ -49,8 +50,17 @@ void Schema::createIndexes() {
         if (db == nullptr) {
             return;
         }
-        // The indexes only speed up look-ups: a failure changes nothing else.
-        db->executeUpdate(Statements::createFilePathIndex());
+        // One path, one versioned file: the unique index makes the data
+        // source refuse a second row for a path. Where rows already record
+        // a path twice it cannot be made (the check tool reports them), and
+        // the plain index at least speeds up look-ups. An older plain index
+        // goes once the unique one serves.
+        if (db->executeUpdate(Statements::createUniqueFilePathIndex())) {
+            db->executeUpdate(Statements::dropFilePathIndex());
+        } else if (db->executeQuery(Statements::selectPathsRecordedTwice())->next()) {
+            db->executeUpdate(Statements::createFilePathIndex());
+        }
+        // Otherwise the unique index is there already.
         db->executeUpdate(Statements::createMasterUidIndex());
     } catch (const std::exception&) {
     }

@@ -71,6 +71,18 @@ std::string Statements::createFilePathIndex() {
     return "CREATE INDEX FILETABLE_FILEPATH_IX ON FILETABLE (FilePath)";
 }
 
+std::string Statements::createUniqueFilePathIndex() {
+    return "CREATE UNIQUE INDEX FILETABLE_FILEPATH_UX ON FILETABLE (FilePath)";
+}
+
+std::string Statements::dropFilePathIndex() {
+    return "DROP INDEX FILETABLE_FILEPATH_IX";
+}
+
+std::string Statements::selectPathsRecordedTwice() {
+    return "SELECT FilePath FROM FILETABLE GROUP BY FilePath HAVING COUNT(*) > 1";
+}
+
 std::string Statements::createMasterUidIndex() {
     return "CREATE INDEX REVTABLE_MASTERUID_IX ON REVTABLE (MASTERUID)";
 }

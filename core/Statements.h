@@ -30,6 +30,9 @@ public:
     static std::string dropRevisionTable();
     static std::string dropFileTable();
     static std::string createFilePathIndex();
+    static std::string createUniqueFilePathIndex();
+    static std::string dropFilePathIndex();
+    static std::string selectPathsRecordedTwice();
     static std::string createMasterUidIndex();
 
     // Versioned objects (MASTERZEB).

@@ -1,5 +1,6 @@
 #include "core/UID.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -66,6 +67,20 @@ uint32_t readHexField(const char* text) {
 }  // namespace
 
 unsigned long UID::m_hostUnique = static_cast<unsigned long>(::getpid());
+
+namespace {
+
+void takeChildIdentity() {
+    UID::m_hostUnique = static_cast<unsigned long>(::getpid());
+}
+
+[[maybe_unused]] const int g_forkHandler = pthread_atfork(nullptr, nullptr, takeChildIdentity);
+
+}  // namespace
+
+UID UID::none() {
+    return UID(NoValue{});
+}
 long UID::m_lastTime = static_cast<long>(::time(nullptr));
 unsigned short UID::m_lastCount = 0;
 

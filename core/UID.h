@@ -14,6 +14,8 @@ public:
     // Makes a new identifier; every construction consumes one counter value.
     UID();
     UID(const UID&) = default;
+    // A place to assign an identifier to, "0x0x0": spends no counter value.
+    static UID none();
 
     // Writes the text form, cut to size - 1 characters and terminated.
     void toString(char* out, unsigned int size) const;
@@ -26,7 +28,9 @@ public:
     int32_t time() const { return m_time; }
     uint16_t count() const { return m_count; }
 
-    // Process-wide state shared by all identifiers made in the process.
+    // Process-wide state shared by all identifiers made in the process. A
+    // child made by fork takes its own process identity at once, so that it
+    // never makes its parent's identifiers.
     static unsigned long m_hostUnique;
     static long m_lastTime;
     static unsigned short m_lastCount;
@@ -38,6 +42,9 @@ public:
     static void setSleep(SleepFunction sleep);
 
 private:
+    struct NoValue {};
+    explicit UID(NoValue) : m_host(0), m_time(0), m_count(0) {}
+
     uint32_t m_host;
     int32_t m_time;
     uint16_t m_count;

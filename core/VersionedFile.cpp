@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "core/ArchiveRoot.h"
 #include "core/ItemSupport.h"
 #include "core/ResultSet.h"
 #include "core/RevisionFile.h"
 #include "core/Statements.h"
 #include "core/UID.h"
+#include "core/WriterLock.h"
 #include "platform/FileSystem.h"
 
 namespace fs = zeb::platform;
@@ -62,6 +64,10 @@ bool VersionedFile::read() {
 }
 
 bool VersionedFile::save() {
+    WriterLock lock;
+    if (!lock.held()) {
+        return false;
+    }
     if (isVersionSaved()) {
         return VersionedObject::save();  // name and notes only
     }
@@ -75,51 +81,69 @@ bool VersionedFile::save() {
         return false;
     }
     // One path, one versioned file: two would share one object directory.
-    UID existing;
+    // Under the writer lock no other program can add the path between this
+    // look-up and the insert; the unique index on FilePath holds it too.
+    UID existing = UID::none();
     if (isFileVersioned(m_filePath, existing)) {
         return false;
     }
     const std::string dir = zeb::core::objectDirectory(m_filePath);
-    if (dir.empty() || !createObjectDir(dir.c_str())) {
+    std::string firstMade;
+    if (dir.empty() || !zeb::core::makeArchiveFolders(dir, &firstMade)) {
         return false;
     }
     char stored[kFieldSize];
     copyText(stored, kFieldSize, m_filePath);
     processFilePath(stored, false);
     if (!zeb::core::runUpdate(Statements::insertFile(m_uid, stored))) {
+        zeb::core::removeMadeFolders(dir, firstMade);
         return false;
     }
     if (insertObject()) {
         return true;
     }
     // The initial revision could not be archived: take the path back, so
-    // that the file is not left "versioned" without any revision.
+    // that the file is not left "versioned" without any revision. Should
+    // that fail too, the check tool finds the row and deletes it.
     zeb::core::runDelete(Statements::deleteFile(m_uid));
-    fs::removeDirectory(dir);  // only when empty
+    zeb::core::removeMadeFolders(dir, firstMade);
     return false;
 }
 
 bool VersionedFile::destroy() {
+    WriterLock lock;
+    if (!lock.held()) {
+        return false;
+    }
     if (!isVersionSaved()) {
         return VersionedObject::destroy();
     }
-    // The archived copies go first. A missing object directory, or one that
-    // cannot be removed, does not keep the rows: a FILETABLE row left behind
-    // would keep the path "versioned" with nothing behind it.
+    // The rows go first, then the archived copies: a failure half-way never
+    // leaves a revision row without its copy. What it can leave (copies of
+    // a file whose revision rows are gone) holds user data, and the check
+    // tool makes revisions of it again.
     //
     // Only this file's own copies are removed: two paths that differ only in
     // ":" against "@" ("a:b.txt", "a@b.txt") share one object directory, and
     // the other file's copies must survive. The directory goes when empty.
-    const std::string dir = zeb::core::objectDirectory(m_filePath);
-    if (!dir.empty() && fs::isDirectory(dir)) {
-        std::vector<std::string> own;
-        ResultSet* rs = zeb::core::runQuery(Statements::selectRevisionsOfObject(m_uid));
-        char uid[kFieldSize];
-        while (rs->next()) {
-            if (zeb::core::readText(rs, "UID", uid)) {
-                own.emplace_back(uid);
-            }
+    std::vector<std::string> own;
+    bool listed = false;
+    ResultSet* rs = zeb::core::runQuery(Statements::selectRevisionsOfObject(m_uid), &listed);
+    if (!listed) {
+        return false;
+    }
+    char uid[kFieldSize];
+    while (rs->next()) {
+        if (zeb::core::readText(rs, "UID", uid)) {
+            own.emplace_back(uid);
         }
+    }
+    if (!VersionedObject::destroy()) {
+        return false;
+    }
+    const bool fileRowGone = zeb::core::runDelete(Statements::deleteFile(m_uid));
+    const std::string dir = zeb::core::objectDirectory(m_filePath);
+    if (fileRowGone && !dir.empty()) {
         for (const std::string& name : own) {
             if (name.find('/') == std::string::npos && name != "." && name != "..") {
                 fs::removeFile(dir + DIRSEP + name);
@@ -127,10 +151,7 @@ bool VersionedFile::destroy() {
         }
         fs::removeDirectory(dir);  // only when empty
     }
-    if (!zeb::core::runDelete(Statements::deleteFile(m_uid))) {
-        return false;
-    }
-    return VersionedObject::destroy();
+    return fileRowGone;
 }
 
 RevisionObject* VersionedFile::createInitialRevision() {
@@ -154,41 +175,14 @@ bool VersionedFile::createObjectDir(const char* path) {
     if (path == nullptr || path[0] == '\0') {
         return false;
     }
-    const std::string text(path);
-    const bool absolute = text[0] == '/';
-    std::string current;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('/', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string piece = text.substr(start, end - start);
-        start = end + 1;
-        if (piece.empty()) {
-            continue;
-        }
-        if (absolute || !current.empty()) {
-            current += DIRSEP;
-        }
-        current += piece;
-        fs::FileStatus status;
-        if (!fs::getStatus(current, status)) {
-            return false;
-        }
-        if (status.exists) {
-            if (!status.isDirectory) {
-                return false;
-            }
-            continue;
-        }
-        int error = 0;
-        if (!fs::createDirectory(current, &error) &&
-            !(error == EEXIST && fs::isDirectory(current))) {
-            return false;
-        }
+    std::string text = fs::fullPath(path);
+    // Folders of the archive are private; any other folder gets the usual
+    // mode under the umask.
+    const std::string root = ArchiveRoot::path();
+    if (!root.empty() && (text == root || text.compare(0, root.size() + 1, root + "/") == 0)) {
+        return zeb::core::makeArchiveFolders(text == root ? root + "/" : text);
     }
-    return true;
+    return fs::createDirectories(text, 0777);
 }
 
 void VersionedFile::processFilePath(char* path, bool toNative) {
@@ -208,5 +202,7 @@ void VersionedFile::processFilePath(char* path, bool toNative) {
 }
 
 bool VersionedFile::purgeZEB() {
-    return zeb::core::runDelete(Statements::deleteAllFiles()) && VersionedObject::purgeZEB();
+    WriterLock lock;
+    return lock.held() && zeb::core::runDelete(Statements::deleteAllFiles()) &&
+           VersionedObject::purgeZEB();
 }

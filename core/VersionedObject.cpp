@@ -9,6 +9,7 @@
 #include "core/RevisionObject.h"
 #include "core/Statements.h"
 #include "core/UID.h"
+#include "core/WriterLock.h"
 
 using zeb::core::copyText;
 using zeb::core::kFieldSize;
@@ -74,6 +75,10 @@ bool VersionedObject::isVersionSaved() {
 }
 
 bool VersionedObject::save() {
+    WriterLock lock;
+    if (!lock.held()) {
+        return false;
+    }
     if (isVersionSaved()) {
         return zeb::core::runUpdate(Statements::updateObject(m_uid, m_name, m_notes));
     }
@@ -97,7 +102,8 @@ bool VersionedObject::insertObject() {
 }
 
 bool VersionedObject::destroy() {
-    if (!isVersionSaved()) {
+    WriterLock lock;
+    if (!lock.held() || !isVersionSaved()) {
         return false;
     }
     // An object whose revisions are all gone has none to delete; that is
@@ -159,6 +165,7 @@ bool VersionedObject::getRevisions(const UID& uid, RevisionListElement* revision
 }
 
 bool VersionedObject::purgeZEB() {
-    return zeb::core::runDelete(Statements::deleteAllRevisions()) &&
+    WriterLock lock;
+    return lock.held() && zeb::core::runDelete(Statements::deleteAllRevisions()) &&
            zeb::core::runDelete(Statements::deleteAllObjects());
 }

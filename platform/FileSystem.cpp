@@ -90,6 +90,24 @@ bool getStatus(const std::string& path, FileStatus& out, int* error) {
     return succeeded(error);
 }
 
+bool getLinkStatus(const std::string& path, FileStatus& out, bool& isLink, int* error) {
+    out = FileStatus();
+    isLink = false;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return succeeded(error);
+        }
+        return failed(error);
+    }
+    isLink = S_ISLNK(st.st_mode);
+    fillType(out, st.st_mode);
+    out.size = static_cast<uint64_t>(st.st_size);
+    out.modified = timeOf(st.st_mtim);
+    out.accessed = timeOf(st.st_atim);
+    return succeeded(error);
+}
+
 bool exists(const std::string& path) {
     FileStatus status;
     return getStatus(path, status) && status.exists;
@@ -125,11 +143,17 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>& out, int* erro
         }
         DirEntry item;
         item.name = entry->d_name;
-        if (entry->d_type == DT_DIR) {
+        unsigned char type = entry->d_type;
+        struct stat st;
+        if (type == DT_UNKNOWN &&
+            fstatat(dirfd(handle.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+        }
+        if (type == DT_DIR) {
             item.isDirectory = true;
-        } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        } else if (type == DT_LNK) {
             // Follow links, as getStatus does; a dangling one is no folder.
-            struct stat st;
+            item.isLink = true;
             item.isDirectory =
                 fstatat(dirfd(handle.get()), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
@@ -164,8 +188,73 @@ bool removeFile(const std::string& path, int* error) {
     return report(unlink(path.c_str()) == 0, error);
 }
 
-bool createDirectory(const std::string& path, int* error) {
-    return report(mkdir(path.c_str(), 0777) == 0, error);
+bool createDirectory(const std::string& path, int* error, unsigned mode) {
+    return report(mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0, error);
+}
+
+bool createDirectories(const std::string& path, unsigned mode, int* error) {
+    if (path.empty() || path[0] != '/') {
+        errno = EINVAL;
+        return failed(error);
+    }
+    std::string current;
+    size_t start = 1;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        const std::string piece = path.substr(start, end - start);
+        start = end + 1;
+        if (piece.empty()) {
+            continue;
+        }
+        current += "/" + piece;
+        struct stat st;
+        if (stat(current.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode)) {
+                errno = ENOTDIR;
+                return failed(error);
+            }
+            continue;
+        }
+        if (errno != ENOENT) {
+            return failed(error);
+        }
+        // Another process may make it at the same moment.
+        if (mkdir(current.c_str(), static_cast<mode_t>(mode)) != 0 &&
+            !(errno == EEXIST && stat(current.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+            return failed(error);
+        }
+    }
+    return succeeded(error);
+}
+
+std::string followLinks(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(current.c_str(), &st) != 0) {
+            return errno == ENOENT ? current : std::string();
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        char target[4096];
+        const ssize_t n = readlink(current.c_str(), target, sizeof target - 1);
+        if (n < 0) {
+            return std::string();
+        }
+        target[n] = '\0';
+        if (target[0] == '/') {
+            current = target;
+        } else {
+            const size_t slash = current.rfind('/');
+            current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) +
+                      target;
+        }
+    }
+    return std::string();
 }
 
 bool removeDirectory(const std::string& path, int* error) {

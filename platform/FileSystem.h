@@ -32,7 +32,8 @@ struct FileStatus {
 
 struct DirEntry {
     std::string name;
-    bool isDirectory = false;
+    bool isDirectory = false;  // a directory, or a link to one
+    bool isLink = false;       // a symbolic link
 };
 
 struct CopyOptions {
@@ -58,6 +59,10 @@ ZEBPLATFORM_API std::string baseName(const std::string& path);
 // Follows symlinks. A missing file gives true with exists == false; other
 // failures (permission on a parent, ...) give false.
 ZEBPLATFORM_API bool getStatus(const std::string& path, FileStatus& out, int* error = nullptr);
+// As getStatus, but a symbolic link is described itself, not followed:
+// `isLink` true, neither directory nor regular file.
+ZEBPLATFORM_API bool getLinkStatus(const std::string& path, FileStatus& out, bool& isLink,
+                                   int* error = nullptr);
 ZEBPLATFORM_API bool exists(const std::string& path);
 ZEBPLATFORM_API bool isDirectory(const std::string& path);
 ZEBPLATFORM_API bool isRegularFile(const std::string& path);
@@ -80,8 +85,18 @@ ZEBPLATFORM_API bool setWritable(const std::string& path, int* error = nullptr);
 ZEBPLATFORM_API bool setModifiedTime(const std::string& path, const FileTime& time,
                                      int* error = nullptr);
 ZEBPLATFORM_API bool removeFile(const std::string& path, int* error = nullptr);
-// One level; fails when it exists.
-ZEBPLATFORM_API bool createDirectory(const std::string& path, int* error = nullptr);
+// One level; fails when it exists. `mode` is masked by the umask.
+ZEBPLATFORM_API bool createDirectory(const std::string& path, int* error = nullptr,
+                                     unsigned mode = 0777);
+// Every missing directory of the absolute path, each made with `mode`.
+// False where a piece exists but is not a directory, or cannot be made.
+ZEBPLATFORM_API bool createDirectories(const std::string& path, unsigned mode,
+                                       int* error = nullptr);
+// The path a symbolic link finally leads to, following links in the last
+// piece only (at most 40), relative targets taken from the link's folder;
+// the path itself when it is no link. A dangling link gives the path it
+// would create. Empty on a loop or a read error.
+ZEBPLATFORM_API std::string followLinks(const std::string& path);
 // Only an empty directory.
 ZEBPLATFORM_API bool removeDirectory(const std::string& path, int* error = nullptr);
 

@@ -8,6 +8,8 @@
 // there; only a repository that holds no file yet gets the sample document
 // (version 1), so that a new user has something to look at.
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -48,21 +50,19 @@ std::string dataFolder() {
     return base + "/zebdoc";
 }
 
-bool makeFolders(const std::string& path) {
-    std::string sofar;
-    size_t start = 1;
-    while (start <= path.size()) {
-        const size_t end = path.find('/', start);
-        sofar = path.substr(0, end == std::string::npos ? path.size() : end);
-        if (!fs::isDirectory(sofar) && !fs::createDirectory(sofar)) {
-            return false;
-        }
-        if (end == std::string::npos) {
-            break;
-        }
-        start = end + 1;
+// The data folder holds the database and the archive: private, as are the
+// database file and the journals SQLite makes beside it with its mode.
+bool makePrivateFolder(const std::string& path) {
+    return fs::createDirectories(path, 0700) && chmod(path.c_str(), 0700) == 0;
+}
+
+bool makePrivateFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return false;
     }
-    return true;
+    const bool ok = fchmod(fd, 0600) == 0;
+    return close(fd) == 0 && ok;
 }
 
 std::string registryValue(const char* name) {
@@ -79,6 +79,10 @@ bool configure(const std::string& data) {
         return true;
     }
     const std::string database = data + "/zebdoc.db";
+    if (!makePrivateFile(database)) {
+        std::fprintf(stderr, "Cannot create the database file %s\n", database.c_str());
+        return false;
+    }
     fs::OdbcInstaller installer;
     if (!installer.isLoaded()) {
         std::fprintf(stderr, "The ODBC installer library (%s) is not installed: %s\n",
@@ -159,7 +163,7 @@ int main(int argc, char** argv) {
     }
     const bool configureOnly = option == "--configure-only";
     const std::string data = dataFolder();
-    if (!makeFolders(data)) {
+    if (!makePrivateFolder(data)) {
         std::fprintf(stderr, "Cannot create the folder %s\n", data.c_str());
         return 1;
     }
@@ -184,7 +188,7 @@ int main(int argc, char** argv) {
 
     // A sample document, changed on every run so that each run adds a version.
     const std::string sample = data + "/sample/Welcome notes.txt";
-    makeFolders(fs::parentPath(sample));
+    fs::createDirectories(fs::parentPath(sample), 0777);
     char stamp[64];
     const time_t now = std::time(nullptr);
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
@@ -196,7 +200,7 @@ int main(int argc, char** argv) {
     std::fprintf(out, "Edited %s\n", stamp);
     std::fclose(out);
 
-    UID uid;
+    UID uid = UID::none();
     if (VersionedFile::isFileVersioned(sample.c_str(), uid)) {
         VersionedFile file(uid);
         RevisionFile revision("Welcome notes.txt", stamp, &file);
