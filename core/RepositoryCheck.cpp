@@ -117,8 +117,8 @@ public:
         for (const auto& [uid, stored] : rows.files) {
             const std::string dir = zeb::core::objectDirectoryOfStoredPath(stored);
             m_dirOfFile[uid] = dir;
-            if (!dir.empty()) {
-                m_fileOfDir[dir] = uid;
+            if (!dir.empty() && !m_fileOfDir.emplace(dir, uid).second) {
+                m_sharedDirs.insert(dir);
             }
         }
     }
@@ -210,7 +210,7 @@ private:
             const std::string of = known ? "a version of " + working : std::string();
             for (const std::string& name : byAge(dir, names)) {
                 const std::string copy = dir + "/" + name;
-                if (!known) {
+                if (!known || m_sharedDirs.count(dir) > 0) {
                     m_pass.add(Kind::CopyWithoutRevision, name, copy, of,
                                "holds user data, never deleted; to get it back: cp "
                                "--preserve=timestamps " +
@@ -393,6 +393,7 @@ private:
     Pass& m_pass;
     std::map<std::string, std::string> m_dirOfFile;  // file UID -> object directory
     std::map<std::string, std::string> m_fileOfDir;  // object directory -> file UID
+    std::set<std::string> m_sharedDirs;              // object directories of several files
 };
 
 // Reads the tables, then walks the archive (in that order: see the header).

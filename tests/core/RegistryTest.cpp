@@ -57,13 +57,44 @@ TEST_F(RegistryTest, ReadsAValueAndLeavesTheBufferWhenThereIsNone) {
     EXPECT_EQ(out[259], 'x');
 }
 
-TEST_F(RegistryTest, ArchiveRootFollowsTheDestinationPath) {
-    ArchiveRoot::refresh();
-    EXPECT_STREQ(ArchiveRoot::path(), "/VFS");
-    set("DestinationPath", "/opt/zebdoc");
-    EXPECT_STREQ(ArchiveRoot::path(), "/VFS");  // until refreshed
-    ArchiveRoot::refresh();
-    EXPECT_STREQ(ArchiveRoot::path(), "/opt/zebdoc/VFS");
+TEST_F(RegistryTest, ArchiveRootFollowsTheDestinationPathAndIsNoneWithoutAUsableOne) {
+    struct Case {
+        const char* destination;  // nullptr: no value at all
+        std::string root;
+        const char* problem;  // a word the reason holds; nullptr: none
+    };
+    const std::string tooLong = "/" + std::string(1100, 'a');
+    const Case cases[] = {
+        {nullptr, "", "missing"},
+        {"", "", "empty"},
+        {"zebdoc", "", "absolute"},
+        {"./opt/zebdoc", "", "absolute"},
+        {tooLong.c_str(), "", "longer"},
+        {"/opt/zebdoc", "/opt/zebdoc/VFS", nullptr},
+        {"/opt//zebdoc/./x/../", "/opt/zebdoc/VFS", nullptr},
+        {"/", "/VFS", nullptr},
+    };
+    for (const Case& c : cases) {
+        if (c.destination != nullptr) {
+            set("DestinationPath", c.destination);
+        }
+        ArchiveRoot::refresh();
+        const std::string name = c.destination != nullptr ? c.destination : "(none)";
+        EXPECT_EQ(ArchiveRoot::path(), c.root) << name;
+        EXPECT_EQ(ArchiveRoot::isValid(), !c.root.empty()) << name;
+        if (c.problem != nullptr) {
+            EXPECT_NE(ArchiveRoot::problem().find(c.problem), std::string::npos)
+                << name << ": " << ArchiveRoot::problem();
+            EXPECT_EQ(ArchiveRoot::objectDirectory("/home/ann/a.txt"), "") << name;
+            EXPECT_EQ(ArchiveRoot::installationFolder(), "") << name;
+        } else {
+            EXPECT_EQ(ArchiveRoot::problem(), "") << name;
+            EXPECT_EQ(ArchiveRoot::installationFolder() + (c.root == "/VFS" ? "VFS" : "/VFS"),
+                      c.root);
+        }
+    }
+    set("DestinationPath", "/srv/zeb");
+    EXPECT_STREQ(ArchiveRoot::path(), "/VFS") << "until refreshed";
 }
 
 }  // namespace

@@ -142,30 +142,62 @@ TEST_P(RepositoryCheckTest, RevisionRowsWithoutCopiesGoAndTakeEmptyFilesWithThem
     EXPECT_FALSE(VersionedFile::isFileVersioned((docsDir() + "/b.txt").c_str(), unused));
 }
 
-TEST_P(RepositoryCheckTest, WhatHoldsUserDataIsReportedAndKept) {
+TEST_P(RepositoryCheckTest, UserDataIsKeptOrMadeARevisionAgainAndLinksAreNotFollowed) {
     const std::string a = add("a.txt", "a1");
     const std::string a2 = addVersion(a, "precious");
-    ASSERT_TRUE(rawExec("DELETE FROM REVTABLE WHERE UID = '" + a2 + "'"));
-    // A folder of copies that no row names, and a file the system did not
-    // make inside an object directory.
+    const std::string a3 = addVersion(a, "newer");
+    // An add interrupted between its copy and its row, twice.
+    ASSERT_TRUE(rawExec("DELETE FROM REVTABLE WHERE UID IN ('" + a2 + "', '" + a3 + "')"));
+    setModifiedTime(copyOf("a.txt", a2), 1000, 0);
+    setModifiedTime(copyOf("a.txt", a3), 2000, 0);
+    // A folder of copies that no row names, a file the system did not make
+    // inside an object directory, and a link out of the archive to a folder
+    // holding what a repair would otherwise remove.
     const std::string strayDir = vfsRoot() + "/elsewhere/x.txt";
     writeFile(strayDir + "/4d8x3ea2b377x1", "stray");
     const std::string foreign = vfsRoot() + docsDir() + "/a.txt/README";
     writeFile(foreign, "mine");
+    const std::string outside = workDir() + "/outside";
+    writeFile(outside + "/" + zeb::platform::kTempFilePrefix + "keep", "not ours");
+    std::filesystem::create_directories(outside + "/empty");
+    const std::string link = vfsRoot() + "/link";
+    std::filesystem::create_directory_symlink(outside, link);
+    // One path in two file rows, as an older database without the unique
+    // index could hold: both hold versions, neither goes.
+    const std::string b = add("b.txt", "b1");
+    rawExec("DROP INDEX FILETABLE_FILEPATH_UX");
+    ASSERT_TRUE(rawExec("INSERT INTO MASTERZEB VALUES('1x2x1', 'twin', '', ' ', '0')"));
+    ASSERT_TRUE(rawExec("INSERT INTO FILETABLE VALUES('1x2x1', '" + docsDir() + "/b.txt')"));
+    ASSERT_TRUE(rawExec("INSERT INTO REVTABLE VALUES('1x2x2', 'r', '', 1, '1x2x1', ' ', '0')"));
+    writeFile(copyOf("b.txt", "1x2x2"), "twin's");
 
     const Lines expected = {
-        "copy-without-revision " + a2 + " " + copyOf("a.txt", a2) + " kept",
+        "copy-without-revision " + a2 + " " + copyOf("a.txt", a2) + " repaired",
+        "copy-without-revision " + a3 + " " + copyOf("a.txt", a3) + " repaired",
         "copy-without-revision 4d8x3ea2b377x1 " + strayDir + "/4d8x3ea2b377x1 kept",
-        "folder-without-file - " + strayDir + " kept", "unknown-file - " + foreign + " kept"};
+        "folder-without-file - " + strayDir + " kept",
+        "path-recorded-twice " + std::min(b, std::string("1x2x1")) + " " + docsDir() +
+            "/b.txt kept",
+        "unknown-file - " + foreign + " kept",
+        "unknown-file - " + link + " kept"};
     EXPECT_EQ(check(true), sorted(expected));
-    EXPECT_EQ(m_last.remainingCount(), 4);
-    EXPECT_EQ(readFile(copyOf("a.txt", a2)), "precious");
+    EXPECT_EQ(m_last.remainingCount(), 5);
     EXPECT_EQ(readFile(strayDir + "/4d8x3ea2b377x1"), "stray");
     EXPECT_EQ(readFile(foreign), "mine");
+    EXPECT_EQ(
+        listNames(outside),
+        (std::vector<std::string>{std::string(zeb::platform::kTempFilePrefix) + "keep", "empty"}));
     const RepositoryCheck::Finding* copy = finding(RepositoryCheck::Kind::CopyWithoutRevision);
     ASSERT_NE(copy, nullptr);
-    EXPECT_NE(copy->remedy.find("cp --preserve=timestamps '"), std::string::npos) << copy->remedy;
-    EXPECT_EQ(allRows(), 3u);
+    // The recovered copies are versions again, numbered by the age of their
+    // content, under the file's name.
+    EXPECT_EQ(rawQuery("SELECT UID, REVVER, REVNAME, MASTERUID FROM REVTABLE WHERE UID IN ('" + a2 +
+                       "', '" + a3 + "') ORDER BY REVVER"),
+              (std::vector<Row>{{a2, "2", "a.txt", a}, {a3, "3", "a.txt", a}}));
+    RevisionFile recovered(uidFrom(a2), nullptr);
+    char notes[1024];
+    recovered.getNotes(notes, sizeof notes);
+    EXPECT_NE(std::string(notes).find("interrupted"), std::string::npos) << notes;
 }
 
 TEST_P(RepositoryCheckTest, OrphanRowsAreDeletedAndInterruptedAddsCompleted) {

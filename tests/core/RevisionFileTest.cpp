@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DatabaseInstance.h"
 #include "core/VersionedFile.h"
 #include "tests/core/ItemTestSupport.h"
 
@@ -62,6 +63,55 @@ TEST_P(RevisionFileTest, RestoreReplacesTheWorkingFileAndDiffFileFollows) {
 
     // A revision that is not saved has nothing to restore.
     EXPECT_FALSE(RevisionFile("unsaved", "", &file).restore());
+}
+
+TEST_P(RevisionFileTest, ArchiveIsPrivateAndALinkedWorkingFileStaysALink) {
+    // A private document gives a private, still read-only copy, in folders
+    // only its owner may enter.
+    const std::string real = docsDir() + "/real.txt";
+    writeFile(real, "v1");
+    ASSERT_EQ(chmod(real.c_str(), 0600), 0);
+    const std::string link = docsDir() + "/link.txt";
+    ASSERT_EQ(symlink("real.txt", link.c_str()), 0);
+    VersionedFile file("link", "", link.c_str());
+    ASSERT_TRUE(file.save());
+    const std::string v1 = value("SELECT UID FROM REVTABLE");
+    EXPECT_EQ(statOf(objectDirOf(file) + "/" + v1).st_mode & 07777, 0400u);
+    for (std::string dir = objectDirOf(file); dir.size() >= vfsRoot().size();
+         dir = dir.substr(0, dir.rfind('/'))) {
+        EXPECT_EQ(statOf(dir).st_mode & 07777, 0700u) << dir;
+    }
+
+    // Get writes through the link: the link stays, its target gets the
+    // content and keeps its mode, made writable.
+    writeFile(real, "v2, edited");
+    ASSERT_EQ(chmod(real.c_str(), 0440), 0);
+    RevisionFile first(uidFrom(v1), &file);
+    ASSERT_TRUE(first.restore());
+    struct stat st {};
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readFile(real), "v1");
+    EXPECT_EQ(statOf(real).st_mode & 07777, 0640u);
+
+    // An archive root an older version left open to others is closed on
+    // the next add; copies already stored keep their modes.
+    ASSERT_EQ(chmod(vfsRoot().c_str(), 0755), 0);
+    RevisionFile second("second", "", &file);
+    ASSERT_TRUE(second.save());
+    EXPECT_EQ(statOf(vfsRoot()).st_mode & 07777, 0700u);
+}
+
+TEST_P(RevisionFileTest, FailedFirstAddLeavesNoFolderBehind) {
+    const std::string path = docsDir() + "/deep/er/a.txt";
+    writeFile(path, "a");
+    VersionedFile file("a", "", path.c_str());
+    // The third statement of a first add is the FILETABLE insert.
+    DatabaseInstance::failStatementForTesting(3);
+    EXPECT_FALSE(file.save());
+    EXPECT_FALSE(pathExists(vfsRoot()));
+    EXPECT_EQ(allRows(), 0u);
+    EXPECT_TRUE(file.save()) << "and the next try works";
 }
 
 TEST_P(RevisionFileTest, FailedCopyLeavesNoPartialFileAndNoRow) {

@@ -9,8 +9,11 @@
 
 using zebtest::Backend;
 using zebtest::BackendTest;
+using zebtest::Row;
 
 namespace {
+
+const char* const kIndexes = "FILETABLE_FILEPATH_UX REVTABLE_MASTERUID_IX";
 
 class SchemaTest : public BackendTest {
 protected:
@@ -24,12 +27,18 @@ protected:
         }
         return out;
     }
-    size_t indexCount() {
-        return rawCount(backend() == Backend::SQLite
-                            ? "SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE "
-                              "'%\\_IX' ESCAPE '\\'"
-                            : "SELECT indexname FROM pg_indexes WHERE indexname LIKE "
-                              "'%\\_ix' ESCAPE '\\'");
+    // Our indexes, upper case, sorted.
+    std::string indexes() {
+        std::string out;
+        for (const Row& row :
+             rawQuery(backend() == Backend::SQLite
+                          ? "SELECT UPPER(name) FROM sqlite_master WHERE type = 'index' AND sql "
+                            "IS NOT NULL ORDER BY 1"
+                          : "SELECT UPPER(indexname) FROM pg_indexes WHERE schemaname = 'public' "
+                            "AND indexname NOT LIKE '%pkey' ORDER BY 1")) {
+            out += (out.empty() ? "" : " ") + row[0].value_or("");
+        }
+        return out;
     }
     void addRows() {
         ASSERT_TRUE(rawExec("INSERT INTO MASTERZEB VALUES('m1', 'n', 'o', ' ', '1')"));
@@ -47,7 +56,7 @@ TEST_P(SchemaTest, CreatesTheTablesAndIndexesOnceAndAgainOnlyWithOverwrite) {
     resetInstance();
 
     ASSERT_TRUE(Schema::createTables(false)) << DatabaseInstance::lastError();
-    EXPECT_EQ(indexCount(), 2u);
+    EXPECT_EQ(indexes(), kIndexes);
     addRows();
     // Again without overwrite: fails at the first table and keeps the data.
     EXPECT_FALSE(Schema::createTables(false));
@@ -55,7 +64,30 @@ TEST_P(SchemaTest, CreatesTheTablesAndIndexesOnceAndAgainOnlyWithOverwrite) {
     // With overwrite: all three tables empty again, indexes back.
     EXPECT_TRUE(Schema::createTables(true));
     EXPECT_EQ(rowsOfTables(), "0 0 0");
-    EXPECT_EQ(indexCount(), 2u);
+    EXPECT_EQ(indexes(), kIndexes);
+}
+
+TEST_P(SchemaTest, OnePathOneFileRowWhereTheRowsAllowIt) {
+    // Tables of an older installation: a plain path index, and a path
+    // recorded twice. The unique index cannot be made; the plain one stays.
+    ASSERT_TRUE(Schema::createTables(false));
+    ASSERT_TRUE(rawExec("DROP INDEX FILETABLE_FILEPATH_UX"));
+    ASSERT_TRUE(rawExec("CREATE INDEX FILETABLE_FILEPATH_IX ON FILETABLE (FilePath)"));
+    ASSERT_TRUE(rawExec("INSERT INTO FILETABLE VALUES('a1', '/d/a.txt')"));
+    ASSERT_TRUE(rawExec("INSERT INTO FILETABLE VALUES('a2', '/d/a.txt')"));
+    resetInstance();
+    Schema::createIndexes();
+    EXPECT_EQ(indexes(), "FILETABLE_FILEPATH_IX REVTABLE_MASTERUID_IX");
+    // Once the rows allow it the unique index replaces the plain one, and
+    // the data source refuses a second row for a path; running it again
+    // changes nothing.
+    ASSERT_TRUE(rawExec("DELETE FROM FILETABLE WHERE UID = 'a2'"));
+    resetInstance();
+    Schema::createIndexes();
+    Schema::createIndexes();
+    EXPECT_EQ(indexes(), kIndexes);
+    EXPECT_FALSE(rawExec("INSERT INTO FILETABLE VALUES('a3', '/d/a.txt')"));
+    EXPECT_TRUE(rawExec("INSERT INTO FILETABLE VALUES('a3', '/d/b.txt')"));
 }
 
 TEST_P(SchemaTest, StopsAtTheFirstTableThatExistsAndOverwriteReplacesIt) {
