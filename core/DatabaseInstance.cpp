@@ -167,6 +167,9 @@ DatabaseInstance::DatabaseInstance() {
 }
 
 bool DatabaseInstance::connect() {
+    // Until SQLConnect answers, the latest return code says "no connection",
+    // never the "matched no row" of an earlier statement.
+    m_lastReturnCode = SQL_INVALID_HANDLE;
     if (m_env == nullptr) {
         return false;
     }
@@ -295,7 +298,7 @@ bool DatabaseInstance::executeStatement(const std::string& sql) {
         if (m_dbc == nullptr && !connect()) {
             // Still no connection: the report of the failed connection is
             // the latest one.
-            if (m_lastReturnCode == SQL_SUCCESS || m_lastReturnCode == SQL_SUCCESS_WITH_INFO) {
+            if (SQL_SUCCEEDED(m_lastReturnCode)) {
                 m_lastReturnCode = SQL_INVALID_HANDLE;
             }
             m_resultSet = new ResultSet();

@@ -35,11 +35,12 @@ public:
     // characters, a path that is already versioned, or one that does not
     // name a regular file; otherwise makes the object directory, the
     // FILETABLE row, the archived copy of the initial revision, its row and
-    // the object's row. Later saves update name and notes.
+    // the object's row, all under the writer lock. A failure takes back what
+    // was made. Later saves update name and notes.
     bool save() override;
-    // Removes the object directory with the archived copies, the FILETABLE
-    // row, the revision rows and the object's row. The folders above the
-    // object directory stay.
+    // Deletes the revision rows, the object's row and the FILETABLE row, then
+    // removes the archived copies and the object directory. The folders above
+    // the object directory stay.
     bool destroy() override;
     ~VersionedFile() override;
     // A new, unsaved RevisionFile of this file with its name and notes.
@@ -54,8 +55,9 @@ public:
     // is versioned, else false with `uid` unchanged.
     static bool isFileVersioned(const char* path, UID& uid);
     // Creates every missing directory of the absolute path `path`, without
-    // changing the current directory. False where a piece exists but is not
-    // a directory, or cannot be created.
+    // changing the current directory: below the archive root with mode 0700,
+    // elsewhere with the usual mode under the umask. False where a piece
+    // exists but is not a directory, or cannot be created.
     static bool createObjectDir(const char* path);
     // Converts between the working form of a path and the form stored in
     // FILETABLE.FilePath: with `toNative` every "/" becomes "\", otherwise

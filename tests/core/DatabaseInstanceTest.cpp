@@ -142,8 +142,12 @@ TEST_P(DatabaseInstanceTest, NewInstanceConnectsWithTheRegistryOfItsTimeAndClose
     ASSERT_TRUE(db->isConnected()) << DatabaseInstance::lastError();
     EXPECT_TRUE(db->executeUpdate("INSERT INTO T VALUES('b', 2)"));
 
+    EXPECT_FALSE(db->executeUpdate("DELETE FROM T WHERE UID = 'none'"));
+    EXPECT_TRUE(db->lastMatchedNoRow());
     db->close();
     EXPECT_FALSE(db->isConnected());
+    EXPECT_FALSE(db->executeUpdate("DELETE FROM T WHERE UID = 'none'"));
+    EXPECT_FALSE(db->lastMatchedNoRow()) << "no connection is no \"matched no row\"";
     EXPECT_FALSE(db->executeUpdate("INSERT INTO T VALUES('c', 3)"));
     EXPECT_FALSE(db->executeQuery("SELECT * FROM T")->next());
     db->close();  // twice is harmless
