@@ -27,15 +27,15 @@
 #include <string>
 #include <vector>
 
-#include "app/ArchiveFolder.h"
-#include "app/IconView.h"
-#include "app/MainWindow.h"
-#include "app/StartUp.h"
-#include "app/TreeCtrl.h"
+#include "app/browse/ArchiveFolder.h"
+#include "app/browse/TreeCtrl.h"
+#include "app/window/MainWindow.h"
+#include "app/window/StartUp.h"
 #include "core/ArchiveRoot.h"
 #include "core/DatabaseInstance.h"
 #include "core/UID.h"
 #include "core/VersionedFile.h"
+#include "ui/IconView.h"
 
 namespace {
 

@@ -32,9 +32,9 @@
 
 // The search's own code, built into this program (it belongs to the main
 // program's library, which also holds the windows).
-#include "app/ListRows.cpp"
-#include "app/SearchCriteria.cpp"
-#include "app/SearchEngine.cpp"
+#include "app/search/SearchCriteria.cpp"
+#include "app/search/SearchEngine.cpp"
+#include "ui/ListRows.cpp"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/AppIcon.h"
-#include "app/MainWindow.h"
-#include "app/StartUp.h"
+#include "app/window/AppIcon.h"
+#include "app/window/MainWindow.h"
+#include "app/window/StartUp.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Add New Version: the per-file loop on both data sources, the size note,
 // the progress dialog, the chooser and the command in the main window.
 
-#include "app/AddNewVersion.h"
+#include "app/commands/AddNewVersion.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,9 +12,9 @@
 
 #include <string>
 
-#include "app/AddChooser.h"
-#include "app/StringTable.h"
+#include "app/window/StringTable.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/AddChooser.h"
 
 namespace zebtest {
 namespace {

@@ -25,21 +25,21 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/CommandIds.h"
-#include "app/Control.h"
-#include "app/MainWindow.h"
-#include "app/PaneFactory.h"
-#include "app/SelectContext.h"
-#include "app/SelectionWalk.h"
-#include "app/StartUp.h"
-#include "app/UserInterface.h"
+#include "app/commands/SelectContext.h"
+#include "app/commands/SelectionWalk.h"
+#include "app/window/AppState.h"
+#include "app/window/CommandIds.h"
+#include "app/window/Control.h"
+#include "app/window/MainWindow.h"
+#include "app/window/PaneFactory.h"
+#include "app/window/StartUp.h"
 #include "core/IZEB.h"
 #include "core/RevisionFile.h"
 #include "core/UID.h"
 #include "core/VersionedFile.h"
 #include "tests/app/WxPump.h"
 #include "tests/support/BackendTest.h"
+#include "ui/UserInterface.h"
 
 namespace zebtest {
 
@@ -94,7 +94,7 @@ public:
         return next;
     }
     bool chooseFiles(wxWindow*, const wxString& title, const wxString& wildcard,
-                     ChosenFiles& chosen) override {
+                     const wxString& /*acceptLabel*/, ChosenFiles& chosen) override {
         chooserTitle = title.utf8_string();
         chooserWildcard = wildcard.utf8_string();
         chosen = files;

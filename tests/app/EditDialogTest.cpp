@@ -3,7 +3,7 @@
 // revision in the repository (name and note; the identifier and version
 // rows keep their values) and save it unless cancelled.
 
-#include "app/EditDialog.h"
+#include "app/commands/EditDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "app/EditView.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/EditView.h"
 
 namespace zebtest {
 namespace {

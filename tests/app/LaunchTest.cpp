@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/DefaultApplication.h"
-#include "app/ProcessWait.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/DefaultApplication.h"
+#include "ui/ProcessWait.h"
 
 namespace zebtest {
 namespace {

@@ -8,12 +8,12 @@
 
 #include <set>
 
-#include "app/ListView.h"
-#include "app/MainLayout.h"
-#include "app/ReportView.h"
-#include "app/Splitter.h"
-#include "app/StringTable.h"
+#include "app/window/MainLayout.h"
+#include "app/window/Splitter.h"
+#include "app/window/StringTable.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/ListView.h"
+#include "ui/ReportView.h"
 
 namespace zebtest {
 namespace {

@@ -8,10 +8,10 @@
 
 #include <map>
 
-#include "app/MainMenu.h"
-#include "app/ReportView.h"
-#include "app/StringTable.h"
+#include "app/window/MainMenu.h"
+#include "app/window/StringTable.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/ReportView.h"
 
 namespace zebtest {
 namespace {

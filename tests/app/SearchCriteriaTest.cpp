@@ -1,6 +1,6 @@
 // The search's criteria and its filter, without a window or a database.
 
-#include "app/SearchCriteria.h"
+#include "app/search/SearchCriteria.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -2,7 +2,7 @@
 // archived copies: its options panel, the type list, searching, the
 // selection walk and the Version commands on the rows found.
 
-#include "app/SearchCtrl.h"
+#include "app/search/SearchCtrl.h"
 
 #include <gtest/gtest.h>
 #include <wx/bmpcbox.h>
@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "app/EditDialog.h"
-#include "app/ReportView.h"
-#include "app/SearchEngine.h"
-#include "app/SearchOptionsPanel.h"
-#include "app/StringTable.h"
+#include "app/commands/EditDialog.h"
+#include "app/search/SearchEngine.h"
+#include "app/search/SearchOptionsPanel.h"
+#include "app/window/StringTable.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/ReportView.h"
 
 namespace zebtest {
 namespace {

@@ -1,6 +1,6 @@
 // The search's statement, filter and result rows on both data sources.
 
-#include "app/SearchEngine.h"
+#include "app/search/SearchEngine.h"
 
 #include <gtest/gtest.h>
 

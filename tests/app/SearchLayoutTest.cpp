@@ -2,7 +2,7 @@
 // toolkit's control sizes the parts keep their order without overlapping,
 // and each checked option makes room for its controls.
 
-#include "app/SearchLayout.h"
+#include "app/search/SearchLayout.h"
 
 #include <gtest/gtest.h>
 

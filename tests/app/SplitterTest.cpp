@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/Splitter.h"
-#include "app/SplitterLayout.h"
+#include "app/window/Splitter.h"
+#include "app/window/SplitterLayout.h"
 #include "tests/app/WxPump.h"
 
 namespace {

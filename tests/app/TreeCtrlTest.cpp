@@ -4,11 +4,11 @@
 
 #include <wx/textctrl.h>
 
-#include "app/EditView.h"
-#include "app/IconView.h"
-#include "app/ReportView.h"
 #include "core/ArchiveRoot.h"
 #include "tests/app/TreeTestSupport.h"
+#include "ui/EditView.h"
+#include "ui/IconView.h"
+#include "ui/ReportView.h"
 
 namespace zebtest {
 namespace {

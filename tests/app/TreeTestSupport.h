@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/ArchiveFolder.h"
-#include "app/ListView.h"
-#include "app/MainWindow.h"
-#include "app/TreeCtrl.h"
+#include "app/browse/ArchiveFolder.h"
+#include "app/browse/TreeCtrl.h"
+#include "app/window/MainWindow.h"
 #include "core/ArchiveRoot.h"
 #include "core/VersionedFile.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/WxPump.h"
+#include "ui/ListView.h"
 
 namespace zebtest {
 

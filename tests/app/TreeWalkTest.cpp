@@ -6,13 +6,13 @@
 
 #include <filesystem>
 
-#include "app/EditDialog.h"
-#include "app/EditView.h"
-#include "app/IconView.h"
-#include "app/ReportView.h"
-#include "app/StringTable.h"
+#include "app/commands/EditDialog.h"
+#include "app/window/StringTable.h"
 #include "core/ArchiveRoot.h"
 #include "tests/app/TreeTestSupport.h"
+#include "ui/EditView.h"
+#include "ui/IconView.h"
+#include "ui/ReportView.h"
 
 namespace zebtest {
 namespace {

@@ -2,7 +2,7 @@
 // repository objects on both data sources; and the private folder of the copies that Open hands to
 // applications.
 
-#include "app/VersionCommands.h"
+#include "app/commands/VersionCommands.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/EditDialog.h"
-#include "app/OpenedCopies.h"
-#include "app/StringTable.h"
+#include "app/commands/EditDialog.h"
+#include "app/commands/OpenedCopies.h"
+#include "app/window/StringTable.h"
 #include "platform/FileSystem.h"
 #include "tests/app/AppTestSupport.h"
 

@@ -1,3 +1,0 @@
-#include "app/DataView.h"
-
-DataView::~DataView() = default;

@@ -1,6 +1,0 @@
-#include "app/ReportView.h"
-
-ReportView::ReportView(wxWindow* parent, const wxRect* rect)
-    : ListView(parent, Kind::Report, rect) {}
-
-ReportView::~ReportView() = default;

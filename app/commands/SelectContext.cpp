@@ -1,0 +1,72 @@
+#include "app/commands/SelectContext.h"
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/toolbar.h>
+
+#include "app/window/CommandIds.h"
+#include "core/RevisionFile.h"
+#include "core/VersionedFile.h"
+
+SelectContext::~SelectContext() {
+    release();
+}
+
+void SelectContext::release() {
+    // The revision file only refers to its versioned file; neither
+    // destructor looks at the other.
+    delete m_versionedFile;
+    m_versionedFile = nullptr;
+    delete m_revisionFile;
+    m_revisionFile = nullptr;
+    m_current = nullptr;
+}
+
+RevisionFile* SelectContext::resolveRevision(const UID& versionedFile, const UID& revision) {
+    release();
+    m_versionedFile = new VersionedFile(versionedFile);
+    m_revisionFile = new RevisionFile(revision, m_versionedFile);
+    m_current = m_revisionFile;
+    return m_revisionFile;
+}
+
+VersionedFile* SelectContext::resolveVersionedFile(const UID& versionedFile) {
+    release();
+    m_versionedFile = new VersionedFile(versionedFile);
+    m_current = m_versionedFile;
+    return m_versionedFile;
+}
+
+void SelectContext::setCommandState(wxWindow* mainWindow, int kind) {
+    if (m_commandState == kRightPaneRow && kind == kRightPaneRow) {
+        return;
+    }
+    const bool any = kind == kVersionedFile || kind == kRevision || kind == kRightPaneRow;
+    const bool revision = kind == kRevision || kind == kRightPaneRow;
+    struct Command {
+        int id;
+        bool enabled;
+    };
+    const Command commands[] = {
+        {kCmdEdit, any}, {kCmdGet, revision}, {kCmdOpen, revision}, {kCmdDelete, any}};
+
+    auto* frame = dynamic_cast<wxFrame*>(mainWindow);
+    wxMenuBar* menus = frame ? frame->GetMenuBar() : nullptr;
+    if (menus) {
+        for (const Command& c : commands) {
+            if (menus->FindItem(toWxId(c.id))) {
+                menus->Enable(toWxId(c.id), c.enabled);
+            }
+        }
+    }
+    auto* toolbar =
+        mainWindow ? dynamic_cast<wxToolBar*>(mainWindow->FindWindow(kToolbarWindowId)) : nullptr;
+    if (toolbar) {
+        for (const Command& c : commands) {
+            if (toolbar->FindById(toWxId(c.id))) {
+                toolbar->EnableTool(toWxId(c.id), c.enabled);
+            }
+        }
+    }
+    m_commandState = kind;
+}

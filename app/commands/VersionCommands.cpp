@@ -1,0 +1,192 @@
+#include "app/commands/VersionCommands.h"
+
+#include <wx/defs.h>
+#include <wx/string.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/commands/EditDialog.h"
+#include "app/commands/OpenedCopies.h"
+#include "app/commands/SelectContext.h"
+#include "app/commands/SelectionWalk.h"
+#include "app/window/StringTable.h"
+#include "core/IZEB.h"
+#include "core/RevisionFile.h"
+#include "core/VersionedFile.h"
+#include "platform/FileSystem.h"
+#include "ui/UserInterface.h"
+
+namespace fs = zeb::platform;
+
+namespace VersionCommands {
+
+namespace {
+
+constexpr int kTextSize = 1024;
+
+int message(wxWindow* parent, int textId, long style) {
+    return userInterface().messageBox(parent, wxString::FromUTF8(strings::text(textId)),
+                                      wxString::FromUTF8(strings::text(strings::kTitle)), style);
+}
+
+// What opening one revision needs, taken before anything is launched: the
+// walk and its items may be gone once the first wait has let other
+// commands run.
+struct OpenJob {
+    std::string source;     // the archived copy
+    std::string uid;        // the revision's identifier
+    std::string extension;  // of the working file's name
+};
+
+bool describe(RevisionFile& revision, OpenJob& job) {
+    const auto* file = dynamic_cast<const VersionedFile*>(revision.getObject());
+    if (!file) {
+        return false;
+    }
+    char dir[kTextSize] = "";
+    char path[kTextSize] = "";
+    char uid[kTextSize] = "";
+    file->getObjectDir(dir, kTextSize);
+    file->getFileFullPath(path, kTextSize);
+    revision.getUID(uid, kTextSize);
+    if (dir[0] == '\0' || uid[0] == '\0') {
+        return false;
+    }
+    job.source = std::string(dir) + VersionedFile::DIRSEP + uid;
+    job.uid = uid;
+    job.extension = OpenedCopies::nameExtension(path);
+    return true;
+}
+
+void open(const OpenJob& job) {
+    const std::string folder = OpenedCopies::processFolder();
+    if (folder.empty()) {
+        return;
+    }
+    const std::string target = folder + "/" + job.uid + job.extension;
+    fs::CopyOptions options;
+    options.replace = true;
+    options.mode = 0400;
+    if (!fs::copyFile(job.source, target, options)) {
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const bool waited = userInterface().launchAndWait(target);
+    const auto took = std::chrono::steady_clock::now() - start;
+    if (waited && took < OpenedCopies::handOverTime()) {
+        // Gone at once: an application that was already running has the
+        // file now and reads it when it likes.
+        OpenedCopies::keepUntilExit(target);
+        return;
+    }
+    fs::removeFile(target);
+}
+
+}  // namespace
+
+bool editItems(wxWindow* mainWindow, SelectionWalk& walk, SelectContext& context,
+               const std::function<void()>& afterDialog) {
+    IZEB* item = walk.firstSelected(false);
+    if (!item) {
+        message(mainWindow, strings::kSelectToModify, wxOK | wxICON_QUESTION);
+        return false;
+    }
+    bool anyStored = false;
+    for (; item; item = walk.nextSelected(false)) {
+        IZEB* current = context.current() ? context.current() : item;
+        anyStored = runEditDialog(mainWindow, current) == 1 || anyStored;
+        if (afterDialog) {
+            afterDialog();
+        }
+    }
+    return anyStored;
+}
+
+int runEditDialog(wxWindow* mainWindow, IZEB* item) {
+    EditDialog dialog(mainWindow, item);
+    if (userInterface().showModal(dialog) != wxID_OK) {
+        return 2;
+    }
+    // A failed save is not reported.
+    dialog.store();
+    return 1;
+}
+
+DeleteOutcome deleteItems(wxWindow* mainWindow, SelectionWalk& walk, bool dropping,
+                          const std::function<void()>& beforeWalk) {
+    DeleteOutcome outcome;
+    if (message(mainWindow, strings::kConfirmRemove, wxOK | wxCANCEL | wxICON_WARNING) != wxOK) {
+        return outcome;
+    }
+    outcome.confirmed = true;
+    if (beforeWalk) {
+        beforeWalk();
+    }
+    for (IZEB* item = walk.firstSelected(dropping); item; item = walk.nextSelected(dropping)) {
+        outcome.anyItem = true;
+        if (dynamic_cast<RevisionFile*>(item)) {
+            outcome.anyRevision = true;
+        }
+        if (item->destroy()) {
+            ++outcome.destroyed;
+        }
+    }
+    return outcome;
+}
+
+int openItems(wxWindow* mainWindow, SelectionWalk& walk) {
+    std::vector<OpenJob> jobs;
+    int revisions = 0;
+    for (IZEB* item = walk.firstSelected(false); item; item = walk.nextSelected(false)) {
+        auto* revision = dynamic_cast<RevisionFile*>(item);
+        if (!revision) {
+            continue;
+        }
+        ++revisions;
+        OpenJob job;
+        if (describe(*revision, job)) {
+            jobs.push_back(job);
+        }
+    }
+    if (revisions == 0) {
+        message(mainWindow, strings::kSelectToOpen, wxOK | wxICON_QUESTION);
+        return 0;
+    }
+    // One after the other: the next application starts when the one before
+    // has ended. A failed copy or launch is not reported.
+    for (const OpenJob& job : jobs) {
+        open(job);
+    }
+    return revisions;
+}
+
+void restoreItems(wxWindow* mainWindow, SelectionWalk& walk) {
+    bool anyRevision = false;
+    bool anyFailed = false;
+    for (IZEB* item = walk.firstSelected(false); item; item = walk.nextSelected(false)) {
+        auto* revision = dynamic_cast<RevisionFile*>(item);
+        if (!revision) {
+            continue;
+        }
+        anyRevision = true;
+        if (!revision->restore()) {
+            anyFailed = true;
+        }
+    }
+    const int text = !anyRevision ? strings::kSelectToOpen
+                     : anyFailed  ? strings::kGetIncomplete
+                                  : strings::kGetComplete;
+    message(mainWindow, text, wxOK | wxICON_INFORMATION);
+}
+
+void removeOpenedCopies() {
+    OpenedCopies::removeKept();
+}
+
+void cleanStaleOpenedCopies() {
+    OpenedCopies::cleanStale();
+}
+
+}  // namespace VersionCommands

@@ -1,0 +1,58 @@
+#include "app/window/AppState.h"
+
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+
+#include "core/ArchiveRoot.h"
+#include "core/Registry.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+constexpr char kUserInfoKey[] = "SOFTWARE\\Quorvane\\ZEBDOC\\UserInfo\\";
+constexpr char kHelpBook[] = "zebdoc.htb";
+
+std::string g_installPath;
+std::string g_archiveRoot = "/VFS";
+MainWindow* g_mainWindow = nullptr;
+
+}  // namespace
+
+void AppState::readInstallPath() {
+    char buffer[1024] = "";
+    GetRegString(HKEY_LOCAL_MACHINE, kUserInfoKey, "DestinationPath", buffer);
+    buffer[sizeof buffer - 1] = '\0';
+    g_installPath = buffer;
+    g_archiveRoot = g_installPath + "/VFS";
+    // The core library keeps its own copy, read when it was loaded.
+    ArchiveRoot::refresh();
+}
+
+const std::string& AppState::installPath() {
+    return g_installPath;
+}
+
+const std::string& AppState::archiveRoot() {
+    return g_archiveRoot;
+}
+
+MainWindow* AppState::mainWindow() {
+    return g_mainWindow;
+}
+
+void AppState::setMainWindow(MainWindow* window) {
+    g_mainWindow = window;
+}
+
+std::string AppState::helpBookPath() {
+    const std::string installed = g_installPath + "/" + kHelpBook;
+    if (zeb::platform::isRegularFile(installed)) {
+        return installed;
+    }
+    const wxFileName program(wxStandardPaths::Get().GetExecutablePath());
+    const std::string beside = program.GetPath().utf8_string() + "/" + kHelpBook;
+    if (zeb::platform::isRegularFile(beside)) {
+        return beside;
+    }
+    return installed;
+}

@@ -1,0 +1,409 @@
+#include "app/window/MainWindow.h"
+
+#include <wx/app.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+#include <wx/weakref.h>
+
+#include <string>
+
+#include "app/commands/AddNewVersion.h"
+#include "app/commands/SelectContext.h"
+#include "app/window/AboutBox.h"
+#include "app/window/AppIcon.h"
+#include "app/window/AppState.h"
+#include "app/window/CommandIds.h"
+#include "app/window/Control.h"
+#include "app/window/MainMenu.h"
+#include "app/window/MainToolbar.h"
+#include "app/window/PaneFactory.h"
+#include "app/window/Splitter.h"
+#include "app/window/StringTable.h"
+#include "core/IZEB.h"
+#include "ui/DataView.h"
+#include "ui/ListView.h"
+#include "ui/ProcessWait.h"
+#include "ui/UserInterface.h"
+
+namespace {
+
+constexpr int kSplitterPercent = 33;
+constexpr char kHelpTopic[] = "zebdoc_overview.htm";
+
+wxString textOf(int id) {
+    return wxString::FromUTF8(strings::text(id));
+}
+
+// The window that has the keyboard focus when a command starts gets it back
+// when the command is done, if it still exists.
+class FocusKeeper {
+public:
+    FocusKeeper() : m_focus(wxWindow::FindFocus()) {}
+    void restore() {
+        wxWindow* focus = m_focus;
+        if (focus && !wxTheApp->IsScheduledForDestruction(focus)) {
+            focus->SetFocus();
+        }
+    }
+
+private:
+    wxWeakRef<wxWindow> m_focus;
+};
+
+bool isWithin(const wxObject* object, const wxWindow* pane) {
+    const auto* window = dynamic_cast<const wxWindow*>(object);
+    for (; window && pane; window = window->GetParent()) {
+        if (window == pane) {
+            return true;
+        }
+    }
+    return false;
+}
+
+PaneBox boxOf(const wxWindow* window) {
+    const wxRect r = window->GetRect();
+    return {r.x, r.y, r.width, r.height};
+}
+
+void place(wxWindow* window, const PaneBox& box) {
+    window->SetSize(box.x, box.y, box.width, box.height, wxSIZE_ALLOW_MINUS_ONE);
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : m_addNewVersion(addNewVersion) {}
+
+MainWindow::~MainWindow() {
+    m_leftPane.reset();
+    m_rightPane.reset();
+    if (AppState::mainWindow() == this) {
+        AppState::setMainWindow(nullptr);
+    }
+}
+
+bool MainWindow::create() {
+    if (!Create(nullptr, wxID_ANY, textOf(strings::kTitle), wxDefaultPosition, wxSize(960, 640),
+                wxDEFAULT_FRAME_STYLE, textOf(strings::kClassName))) {
+        return false;
+    }
+    AppState::setMainWindow(this);
+    SetIcons(appIcons());
+    SetMenuBar(createMainMenu());
+
+    Bind(wxEVT_MENU, &MainWindow::onCommand, this);
+    Bind(wxEVT_SIZE, &MainWindow::onSize, this);
+    Bind(wxEVT_CLOSE_WINDOW, &MainWindow::onClose, this);
+    Bind(ZEB_EVT_SPLITTER_MOVED, &MainWindow::onSplitterMoved, this);
+
+    m_toolbar = createMainToolbar(this);
+    m_statusBar = new wxStatusBar(this, kStatusBarWindowId, wxSTB_DEFAULT_STYLE);
+    m_statusBar->SetFieldsCount(1);
+    m_bands.toolbarHeight = m_toolbar->GetBestSize().y;
+    m_bands.statusHeight = m_statusBar->GetBestSize().y;
+    const wxSize client = GetClientSize();
+    const MainLayout bandsOnly = layoutMainWindow(client.x, client.y, m_bands, 0, 0);
+    place(m_toolbar, bandsOnly.toolbar);
+    place(m_statusBar, bandsOnly.statusBar);
+
+    m_splitter = new Splitter;
+    if (!m_splitter->create(this, kSplitterPercent, kSplitterPlain,
+                            SplitterBands{m_bands.toolbarHeight, m_bands.statusHeight})) {
+        delete m_splitter;
+        m_splitter = nullptr;
+        return false;
+    }
+
+    browse();
+    checkPaneButton(m_toolbar, true);
+    Show();
+    Update();
+    return true;
+}
+
+void MainWindow::setRightPane(DataView* view) {
+    m_rightPane.reset(view);
+}
+
+wxRect MainWindow::rightPaneRect() const {
+    const wxSize client = GetClientSize();
+    const PaneBox box =
+        rightPaneArea(client.x, client.y, m_bands, m_splitter ? m_splitter->getX() : 0,
+                      m_splitter ? m_splitter->getWidth() : 0);
+    return wxRect(box.x, box.y, box.width, box.height);
+}
+
+void MainWindow::setStatusText(const wxString& status) {
+    if (m_statusBar) {
+        m_statusBar->SetStatusText(status, 0);
+        m_statusBar->Update();
+    }
+}
+
+wxString MainWindow::statusText() const {
+    return m_statusBar ? m_statusBar->GetStatusText(0) : wxString();
+}
+
+void MainWindow::ready() {
+    setStatusText(textOf(strings::kReady));
+}
+
+void MainWindow::layoutPanes() {
+    if (!m_toolbar || !m_statusBar || !m_splitter || !m_leftPane) {
+        return;
+    }
+    const wxSize client = GetClientSize();
+    const MainLayout layout =
+        layoutMainWindow(client.x, client.y, m_bands, m_splitter->getX(), m_splitter->getWidth());
+    place(m_toolbar, layout.toolbar);
+    place(m_statusBar, layout.statusBar);
+    place(m_leftPane->getWindow(), layout.leftPane);
+    if (m_rightPane) {
+        place(m_rightPane->getWindow(), layout.rightPane);
+    }
+    m_splitter->setBands(SplitterBands{m_bands.toolbarHeight, m_bands.statusHeight});
+    m_splitter->resize();
+}
+
+void MainWindow::placeLeftPane() {
+    if (!m_leftPane || !m_splitter) {
+        return;
+    }
+    const wxSize client = GetClientSize();
+    const MainLayout layout =
+        layoutMainWindow(client.x, client.y, m_bands, m_splitter->getX(), m_splitter->getWidth());
+    place(m_leftPane->getWindow(), layout.leftPane);
+}
+
+void MainWindow::checkPaneKind(bool browse) {
+    m_browsing = browse;
+    if (wxMenuBar* menus = GetMenuBar()) {
+        menus->Check(toWxId(kCmdBrowse), browse);
+        menus->Check(toWxId(kCmdSearch), !browse);
+    }
+    if (m_toolbar) {
+        checkPaneButton(m_toolbar, browse);
+    }
+}
+
+void MainWindow::browse() {
+    m_leftPane.reset();
+    m_leftPane.reset(makeBrowsePane(this));
+    placeLeftPane();
+    checkPaneKind(true);
+}
+
+void MainWindow::search() {
+    m_leftPane.reset();
+    m_leftPane.reset(makeSearchPane(this));
+    placeLeftPane();
+    checkPaneKind(false);
+}
+
+bool MainWindow::TryBefore(wxEvent& event) {
+    routeNotification(event);
+    return wxFrame::TryBefore(event);
+}
+
+// Notifications are the events by which the list and tree controls tell
+// their parent what happened (wxNotifyEvent and its kin), and the list
+// views' clicks. A control's plain commands (a button's click, a text
+// change) stay with the pane that made the control.
+bool MainWindow::routeNotification(wxEvent& event) {
+    const bool notification = dynamic_cast<wxNotifyEvent*>(&event) != nullptr ||
+                              event.GetEventType() == ZEB_EVT_LIST_CLICK;
+    if (!notification || !m_leftPane) {
+        return false;
+    }
+    if (isWithin(event.GetEventObject(), m_leftPane->getWindow())) {
+        m_leftPane->onNotify(this, event);
+        return true;
+    }
+    if (!m_rightPane || !isWithin(event.GetEventObject(), m_rightPane->getWindow())) {
+        return false;
+    }
+    if (event.GetEventType() == wxEVT_LIST_END_LABEL_EDIT) {
+        endLabelEdit(event);
+    } else if (event.GetEventType() == ZEB_EVT_LIST_CLICK) {
+        if (SelectContext* selection = m_leftPane->selectContext()) {
+            selection->setCommandState(this, SelectContext::kRightPaneRow);
+        }
+    } else {
+        m_rightPane->onNotify(this, event);
+    }
+    return true;
+}
+
+void MainWindow::endLabelEdit(wxEvent& event) {
+    auto* edit = dynamic_cast<wxListEvent*>(&event);
+    if (!edit || edit->IsEditCancelled()) {
+        return;
+    }
+    SelectContext* selection = m_leftPane->selectContext();
+    IZEB* item = selection ? selection->current() : nullptr;
+    if (!item) {
+        return;
+    }
+    const std::string value = edit->GetLabel().utf8_string();
+    const long row = edit->GetIndex();
+    auto* list = dynamic_cast<ListView*>(m_rightPane.get());
+    if (row == 1) {
+        item->setName(value.c_str());
+    } else if (row == 2) {
+        item->setNotes(value.c_str());
+    }
+    // The identifier (row 0) and the version (row 3) cannot change: such an
+    // edit is dropped and the row keeps its value.
+    if ((row == 1 || row == 2) && list) {
+        list->setCell(static_cast<int>(row), 0, value);
+    }
+    item->save();
+}
+
+void MainWindow::onCommand(wxCommandEvent& event) {
+    switch (commandOf(event.GetId())) {
+        case kCmdAddNewVersion:
+            onAddNewVersion(event);
+            break;
+        case kCmdExit:
+            onExit(event);
+            break;
+        case kCmdEdit:
+            onEdit(event);
+            break;
+        case kCmdOpen:
+            onOpen(event);
+            break;
+        case kCmdDelete:
+            onDelete(event);
+            break;
+        case kCmdGet:
+            onGet(event);
+            break;
+        case kCmdBrowse:
+            onBrowse(event);
+            break;
+        case kCmdSearch:
+            onSearch(event);
+            break;
+        case kCmdContents:
+            onContents(event);
+            break;
+        case kCmdAbout:
+            onAbout(event);
+            break;
+        default:
+            event.Skip();
+            break;
+    }
+}
+
+void MainWindow::onAddNewVersion(wxCommandEvent&) {
+    FocusKeeper focus;
+    setStatusText(textOf(strings::kStatusAdd));
+    m_addNewVersion(this);
+    ready();
+    focus.restore();
+}
+
+void MainWindow::onEdit(wxCommandEvent& event) {
+    FocusKeeper focus;
+    setStatusText(textOf(strings::kStatusEdit));
+    if (m_leftPane) {
+        m_leftPane->editAttributes(this, event);
+    }
+    ready();
+    focus.restore();
+}
+
+void MainWindow::onOpen(wxCommandEvent&) {
+    FocusKeeper focus;
+    setStatusText(textOf(strings::kStatusOpen));
+    if (m_leftPane) {
+        m_leftPane->openRevisions(this);
+    }
+    ready();
+    focus.restore();
+    if (m_closeAfterWait && runningWaits() == 0) {
+        Destroy();
+    }
+}
+
+void MainWindow::onGet(wxCommandEvent&) {
+    FocusKeeper focus;
+    setStatusText(textOf(strings::kStatusGet));
+    if (m_leftPane) {
+        m_leftPane->restoreRevisions(this);
+    }
+    ready();
+    focus.restore();
+}
+
+void MainWindow::onDelete(wxCommandEvent& event) {
+    setStatusText(textOf(strings::kStatusDelete));
+    if (m_leftPane) {
+        m_leftPane->deleteItems(this, event);
+    }
+    ready();
+}
+
+void MainWindow::onBrowse(wxCommandEvent&) {
+    browse();
+}
+
+void MainWindow::onSearch(wxCommandEvent&) {
+    search();
+}
+
+void MainWindow::onContents(wxCommandEvent&) {
+    userInterface().showHelp(this, wxString::FromUTF8(AppState::helpBookPath()), kHelpTopic);
+}
+
+void MainWindow::onAbout(wxCommandEvent&) {
+    FocusKeeper focus;
+    AboutBox about(this);
+    userInterface().showModal(about);
+    focus.restore();
+}
+
+void MainWindow::onExit(wxCommandEvent&) {
+    closeOrDefer();
+}
+
+void MainWindow::onClose(wxCloseEvent&) {
+    closeOrDefer();
+}
+
+// While an opened revision's application runs, the command that waits for
+// it still runs inside this window: the window goes away when that wait is
+// over.
+void MainWindow::closeOrDefer() {
+    if (runningWaits() > 0) {
+        m_closeAfterWait = true;
+        Hide();
+        return;
+    }
+    Destroy();
+}
+
+void MainWindow::onSize(wxSizeEvent&) {
+    layoutPanes();
+}
+
+void MainWindow::onSplitterMoved(SplitterEvent& event) {
+    if (event.getX() == 0 || !m_leftPane || !m_rightPane || !m_splitter) {
+        return;
+    }
+    wxWindow* left = m_leftPane->getWindow();
+    wxWindow* right = m_rightPane->getWindow();
+    PaneBox leftBox = boxOf(left);
+    PaneBox rightBox = boxOf(right);
+    followSplitter(event.getX(), m_splitter->getWidth(), leftBox, rightBox);
+    place(left, leftBox);
+    left->Refresh();
+    left->Update();
+    place(right, rightBox);
+    right->Refresh();
+    right->Update();
+}

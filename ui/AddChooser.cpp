@@ -1,0 +1,61 @@
+#include "ui/AddChooser.h"
+
+#include <wx/filedlg.h>
+#include <wx/string.h>
+
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
+namespace {
+
+#ifdef __WXGTK__
+// The GTK chooser is a dialog whose accept button answers
+// GTK_RESPONSE_ACCEPT.
+GtkButton* acceptButton(wxFileDialog& chooser) {
+    GtkWidget* widget = static_cast<GtkWidget*>(chooser.GetHandle());
+    if (!widget || !GTK_IS_DIALOG(widget)) {
+        return nullptr;
+    }
+    GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(widget), GTK_RESPONSE_ACCEPT);
+    return button && GTK_IS_BUTTON(button) ? GTK_BUTTON(button) : nullptr;
+}
+#endif
+
+}  // namespace
+
+bool labelAcceptButton(wxFileDialog& chooser, const wxString& label) {
+#ifdef __WXGTK__
+    GtkButton* button = acceptButton(chooser);
+    if (!button) {
+        return false;
+    }
+    // wxWidgets makes it a stock button ("gtk-open"); a plain label takes
+    // its place, without the stock icon.
+    g_object_set(G_OBJECT(button), "use-stock", FALSE, "use-underline", FALSE, nullptr);
+    gtk_button_set_image(button, nullptr);
+    gtk_button_set_label(button, label.utf8_str());
+    return true;
+#else
+    (void)chooser;
+    (void)label;
+    return false;
+#endif
+}
+
+wxString acceptButtonLabel(wxFileDialog& chooser) {
+#ifdef __WXGTK__
+    GtkButton* button = acceptButton(chooser);
+    if (!button) {
+        return wxString();
+    }
+    wxString label = wxString::FromUTF8(gtk_button_get_label(button));
+    if (gtk_button_get_use_underline(button)) {
+        label.Replace("_", "");
+    }
+    return label;
+#else
+    (void)chooser;
+    return wxString();
+#endif
+}

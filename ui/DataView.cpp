@@ -1,0 +1,3 @@
+#include "ui/DataView.h"
+
+DataView::~DataView() = default;

@@ -1,0 +1,312 @@
+#include "ui/ListView.h"
+
+#include <algorithm>
+#include <map>
+
+#include "ui/ListControl.h"
+#include "ui/RowComparator.h"
+
+wxDEFINE_EVENT(ZEB_EVT_LIST_CLICK, wxCommandEvent);
+
+namespace {
+
+// Every live view by its list control, so that code holding only the
+// control (an event's sender) finds the view.
+std::map<const wxWindow*, ListView*>& viewRegistry() {
+    static std::map<const wxWindow*, ListView*> registry;
+    return registry;
+}
+
+long styleOf(bool report, bool icon, bool edit) {
+    long style = wxBORDER_SUNKEN;
+    if (report) {
+        style |= wxLC_REPORT | wxLC_HRULES | wxLC_VRULES;
+    }
+    if (icon) {
+        style |= wxLC_ICON | wxLC_AUTOARRANGE;
+    } else {
+        style |= wxLC_VIRTUAL;
+    }
+    if (edit) {
+        style |= wxLC_SINGLE_SEL | wxLC_NO_SORT_HEADER;
+    }
+    return style;
+}
+
+}  // namespace
+
+ListView::ListView(wxWindow* parent, Kind kind, const wxRect* rect)
+    : m_kind(kind), m_sortable(kind != Kind::Edit) {
+    const wxRect area = rect ? *rect : wxRect(wxPoint(0, 0), parent->GetClientSize());
+    m_control = new ListControl(
+        this, parent, area, styleOf(kind != Kind::Icon, kind == Kind::Icon, kind == Kind::Edit));
+    viewRegistry()[m_control] = this;
+}
+
+ListView::~ListView() {
+    if (m_control) {
+        viewRegistry().erase(m_control);
+        m_control->detach();
+        m_control->Destroy();
+        m_control = nullptr;
+    }
+}
+
+void ListView::controlDestroyed() {
+    viewRegistry().erase(m_control);
+    m_control = nullptr;
+}
+
+wxListCtrl* ListView::listControl() const {
+    return m_control;
+}
+
+wxWindow* ListView::getWindow() {
+    return m_control;
+}
+
+ListView* ListView::fromWindow(const wxWindow* window) {
+    const auto found = viewRegistry().find(window);
+    return found == viewRegistry().end() ? nullptr : found->second;
+}
+
+wxString ListView::toWx(const std::string& text) {
+    wxString result = wxString::FromUTF8(text.data(), text.size());
+    if (result.empty() && !text.empty()) {
+        result = wxString(text.data(), wxConvISO8859_1, text.size());
+    }
+    return result;
+}
+
+long ListView::onNotify(wxWindow* mainWindow, wxEvent& event) {
+    if (event.GetEventType() == wxEVT_LIST_COL_CLICK) {
+        onColumnClick(static_cast<wxListEvent&>(event).GetColumn());
+        if (mainWindow) {
+            mainWindow->Update();
+        }
+    }
+    return 0;
+}
+
+int ListView::displayColumnOf(int column) const {
+    if (column < 0 || column >= m_columnCount) {
+        return -1;
+    }
+    if (m_columnOrder.empty()) {
+        return column;
+    }
+    const auto found = std::find(m_columnOrder.begin(), m_columnOrder.end(), column);
+    return found == m_columnOrder.end() ? -1 : static_cast<int>(found - m_columnOrder.begin());
+}
+
+wxString ListView::itemText(long row, long displayColumn) const {
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size()) {
+        return wxString();
+    }
+    long column = displayColumn;
+    if (displayColumn >= 0 && static_cast<size_t>(displayColumn) < m_columnOrder.size()) {
+        column = m_columnOrder[static_cast<size_t>(displayColumn)];
+    }
+    return toWx(cellDisplayText(m_rows[static_cast<size_t>(row)], static_cast<int>(column)));
+}
+
+int ListView::itemImage(long row) const {
+    if (m_kind != Kind::Icon || !m_control || !m_control->GetImageList(wxIMAGE_LIST_NORMAL)) {
+        return -1;
+    }
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size()) {
+        return kFolderImage;
+    }
+    return rowImage(m_rows[static_cast<size_t>(row)], m_columnCount);
+}
+
+void ListView::applyColumnHeaders() {
+    if (!m_control || !m_control->InReportView()) {
+        return;
+    }
+    m_control->DeleteAllColumns();
+    for (int d = 0; d < m_columnCount; ++d) {
+        const size_t column = static_cast<size_t>(m_columnOrder[static_cast<size_t>(d)]);
+        m_control->InsertColumn(d, toWx(m_columnNames[column]), wxLIST_FORMAT_LEFT,
+                                m_columnWidths[column]);
+    }
+    showSortIndicator();
+}
+
+bool ListView::setColumns(const std::vector<std::string>& names, const Rows& rows,
+                          const std::vector<int>& widths) {
+    const int width = m_control ? m_control->GetSize().x : 0;
+    m_columnCount = static_cast<int>(names.size());
+    m_columnNames = names;
+    m_columnWidths.assign(names.size(), 0);
+    m_columnOrder.resize(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        const long long share = i < widths.size() ? static_cast<long long>(width) * widths[i] / 100
+                                                  : static_cast<long long>(width) / m_columnCount;
+        m_columnWidths[i] = static_cast<int>(std::clamp<long long>(share, 0, width));
+        m_columnOrder[i] = static_cast<int>(i);
+    }
+    applyColumnHeaders();
+    setRows(rows);
+    return true;
+}
+
+bool ListView::setColumnOrder(const std::vector<int>& order) {
+    if (static_cast<int>(order.size()) != m_columnCount) {
+        return false;
+    }
+    std::vector<bool> seen(order.size(), false);
+    for (const int column : order) {
+        if (column < 0 || column >= m_columnCount || seen[static_cast<size_t>(column)]) {
+            return false;
+        }
+        seen[static_cast<size_t>(column)] = true;
+    }
+    // Keep the widths the user may have given the columns meanwhile.
+    if (m_control && m_control->InReportView() && m_control->GetColumnCount() == m_columnCount) {
+        for (int d = 0; d < m_columnCount; ++d) {
+            m_columnWidths[static_cast<size_t>(m_columnOrder[static_cast<size_t>(d)])] =
+                m_control->GetColumnWidth(d);
+        }
+    }
+    m_columnOrder = order;
+    applyColumnHeaders();
+    refreshAll();
+    return true;
+}
+
+void ListView::setRows(const Rows& rows) {
+    if (m_control) {
+        m_control->DeleteAllItems();
+    }
+    m_rows = rows;
+    m_itemCount = static_cast<int>(m_rows.size());
+    showItems();
+}
+
+void ListView::showItems() {
+    if (!m_control) {
+        return;
+    }
+    if (isVirtual()) {
+        m_control->SetItemCount(m_itemCount);
+    } else {
+        m_control->DeleteAllItems();
+        for (long i = 0; i < m_itemCount; ++i) {
+            m_control->InsertItem(i, itemText(i, 0), itemImage(i));
+        }
+    }
+    m_control->Refresh();
+}
+
+int ListView::getSelectedValues(int column, std::vector<std::string>& values) const {
+    values.clear();
+    if (!m_control) {
+        return 0;
+    }
+    for (long i = m_control->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); i >= 0;
+         i = m_control->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        values.push_back(static_cast<size_t>(i) < m_rows.size()
+                             ? cellOf(m_rows[static_cast<size_t>(i)], column)
+                             : std::string());
+    }
+    return m_control->GetItemCount();
+}
+
+void ListView::deleteSelectedRows() {
+    if (!m_control) {
+        return;
+    }
+    std::vector<bool> selected(m_rows.size(), false);
+    bool any = false;
+    for (long i = m_control->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); i >= 0;
+         i = m_control->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        if (static_cast<size_t>(i) < selected.size()) {
+            selected[static_cast<size_t>(i)] = true;
+            any = true;
+        }
+    }
+    if (!any) {
+        return;
+    }
+    // One pass over the table, and one new item count for the control,
+    // instead of an item deletion per row: removing most of a large table
+    // stays linear.
+    size_t kept = 0;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (!selected[i]) {
+            if (kept != i) {
+                m_rows[kept] = std::move(m_rows[i]);
+            }
+            ++kept;
+        }
+    }
+    m_rows.resize(kept);
+    m_control->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    m_itemCount = static_cast<int>(m_rows.size());
+    showItems();
+}
+
+bool ListView::setCell(int row, int column, const std::string& text) {
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size() || column < 0 ||
+        static_cast<size_t>(column) >= m_rows[static_cast<size_t>(row)].size()) {
+        return false;
+    }
+    m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = text;
+    if (m_control && !isVirtual()) {
+        m_control->SetItem(row, 0, itemText(row, 0), itemImage(row));
+    } else if (m_control) {
+        m_control->RefreshItem(row);
+    }
+    return true;
+}
+
+void ListView::showSortIndicator() {
+    if (!m_control || !m_control->InReportView()) {
+        return;
+    }
+    const int display = displayColumnOf(m_sortColumn);
+    if (display >= 0) {
+        m_control->ShowSortIndicator(display, m_sortAscending);
+    } else {
+        m_control->RemoveSortIndicator();
+    }
+}
+
+void ListView::setSortColumn(int column) {
+    m_sortColumn = column;
+    m_sortAscending = true;
+    showSortIndicator();
+}
+
+void ListView::sortRows() {
+    if (m_sortColumn < 0) {
+        return;
+    }
+    std::sort(m_rows.begin(), m_rows.end(),
+              RowComparator::forColumn(m_sortColumn, m_sortAscending));
+    refreshAll();
+}
+
+void ListView::onColumnClick(int displayColumn) {
+    if (!m_sortable || displayColumn < 0 || displayColumn >= m_columnCount) {
+        return;
+    }
+    const int column =
+        m_columnOrder.empty() ? displayColumn : m_columnOrder[static_cast<size_t>(displayColumn)];
+    if (column == m_sortColumn) {
+        m_sortAscending = !m_sortAscending;
+        showSortIndicator();
+    } else {
+        setSortColumn(column);
+    }
+    sortRows();
+}
+
+void ListView::refreshAll() {
+    if (!isVirtual()) {
+        showItems();
+    } else if (m_control && m_control->GetItemCount() > 0) {
+        m_control->RefreshItems(0, m_control->GetItemCount() - 1);
+    }
+}

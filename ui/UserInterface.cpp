@@ -1,0 +1,154 @@
+#include "ui/UserInterface.h"
+
+#include <wx/dialog.h>
+#include <wx/filedlg.h>
+#include <wx/filedlgcustomize.h>
+#include <wx/filename.h>
+#include <wx/html/helpctrl.h>
+#include <wx/msgdlg.h>
+
+// After msgdlg.h, which it builds on.
+#include <wx/generic/msgdlgg.h>
+#include <wx/textctrl.h>
+
+#include <map>
+
+#include "ui/AddChooser.h"
+#include "ui/DefaultApplication.h"
+#include "ui/ProcessWait.h"
+
+namespace {
+
+// The chooser's two extra fields.
+class VersionFields : public wxFileDialogCustomizeHook {
+public:
+    void AddCustomControls(wxFileDialogCustomize& customizer) override {
+        m_name = customizer.AddTextCtrl("Ver. Name:");
+        m_note = customizer.AddTextCtrl("Ver. Note:");
+    }
+    void TransferDataFromCustomControls() override {
+        m_nameText = m_name->GetValue().utf8_string();
+        m_noteText = m_note->GetValue().utf8_string();
+    }
+    const std::string& name() const { return m_nameText; }
+    const std::string& note() const { return m_noteText; }
+
+private:
+    wxFileDialogTextCtrl* m_name = nullptr;
+    wxFileDialogTextCtrl* m_note = nullptr;
+    std::string m_nameText;
+    std::string m_noteText;
+};
+
+int buttonOf(int dialogId) {
+    switch (dialogId) {
+        case wxID_OK:
+            return wxOK;
+        case wxID_YES:
+            return wxYES;
+        case wxID_NO:
+            return wxNO;
+        default:
+            return wxCANCEL;
+    }
+}
+
+class DesktopUserInterface : public UserInterface {
+public:
+    int messageBox(wxWindow* parent, const wxString& text, const wxString& caption,
+                   long style) override {
+        // The native box shows no question icon; the generic one does.
+        if (style & wxICON_QUESTION) {
+            wxGenericMessageDialog box(parent, text, caption, style);
+            return buttonOf(box.ShowModal());
+        }
+        wxMessageDialog box(parent, text, caption, style);
+        return buttonOf(box.ShowModal());
+    }
+
+    bool chooseFiles(wxWindow* parent, const wxString& title, const wxString& wildcard,
+                     const wxString& acceptLabel, ChosenFiles& chosen) override {
+        wxFileDialog chooser(parent, title, wxEmptyString, wxEmptyString, wildcard,
+                             wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+        VersionFields fields;
+        chooser.SetCustomizeHook(fields);
+        labelAcceptButton(chooser, acceptLabel);
+        if (chooser.ShowModal() != wxID_OK) {
+            return false;
+        }
+        wxArrayString paths;
+        chooser.GetPaths(paths);
+        chosen.paths.clear();
+        for (const wxString& p : paths) {
+            chosen.paths.push_back(p.utf8_string());
+        }
+        chosen.versionName = fields.name();
+        chosen.versionNote = fields.note();
+        return !chosen.paths.empty();
+    }
+
+    int showModal(wxDialog& dialog) override { return dialog.ShowModal(); }
+
+    bool showHelp(wxWindow* parent, const wxString& book, const wxString& topic) override {
+        wxHtmlHelpController* help = helpFor(parent);
+        if (!help->AddBook(wxFileName(book))) {
+            return false;
+        }
+        return help->Display(topic);
+    }
+
+    bool launchAndWait(const std::string& path) override {
+        std::vector<std::string> argv;
+        std::string error;
+        if (!defaultApplicationCommand(path, argv, error)) {
+            return false;
+        }
+        return waitWithDispatch(startProcess(argv));
+    }
+
+private:
+    // One viewer per parent window, gone with it.
+    wxHtmlHelpController* helpFor(wxWindow* parent) {
+        auto found = m_help.find(parent);
+        if (found != m_help.end()) {
+            return found->second;
+        }
+        auto* help = new wxHtmlHelpController(wxHF_DEFAULT_STYLE, parent);
+        m_help[parent] = help;
+        if (parent) {
+            parent->Bind(wxEVT_DESTROY, [this, parent](wxWindowDestroyEvent& event) {
+                event.Skip();
+                if (event.GetEventObject() != parent) {
+                    return;
+                }
+                auto it = m_help.find(parent);
+                if (it != m_help.end()) {
+                    delete it->second;
+                    m_help.erase(it);
+                }
+            });
+        }
+        return help;
+    }
+
+    std::map<wxWindow*, wxHtmlHelpController*> m_help;
+};
+
+UserInterface* g_installed = nullptr;
+
+}  // namespace
+
+UserInterface& desktopUserInterface() {
+    static DesktopUserInterface desktop;
+    return desktop;
+}
+
+UserInterface& userInterface() {
+    return g_installed ? *g_installed : desktopUserInterface();
+}
+
+UserInterface* setUserInterface(UserInterface* ui) {
+    UserInterface* previous = g_installed;
+    g_installed = ui;
+    return previous;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <wx/string.h>
+
+#include <string>
+#include <vector>
+
+class wxDialog;
+class wxWindow;
+
+// Files picked in the Add chooser, with the version name and note typed in
+// its two extra fields.
+struct ChosenFiles {
+    std::vector<std::string> paths;
+    std::string versionName;
+    std::string versionNote;
+};
+
+// Everything the program asks of a person or of the desktop: message boxes,
+// the file chooser, modal dialogs, the help viewer and opening a file with
+// its application. The program uses userInterface(); tests put a scripted
+// one in its place.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // A message box with the buttons and icon of `style` (wxOK, wxCANCEL,
+    // wxYES_NO, wxICON_*); returns the button pressed: wxOK, wxCANCEL, wxYES
+    // or wxNO.
+    virtual int messageBox(wxWindow* parent, const wxString& text, const wxString& caption,
+                           long style) = 0;
+
+    // The chooser for one or more existing files, with the fields for the
+    // version name and note; its accept button reads `acceptLabel`. False
+    // when the person cancels.
+    virtual bool chooseFiles(wxWindow* parent, const wxString& title, const wxString& wildcard,
+                             const wxString& acceptLabel, ChosenFiles& chosen) = 0;
+
+    // Runs a dialog of the program modally; returns its end code.
+    virtual int showModal(wxDialog& dialog) = 0;
+
+    // Shows the help book `book` (a .htb file) at `topic`. False when the
+    // book cannot be opened.
+    virtual bool showHelp(wxWindow* parent, const wxString& book, const wxString& topic) = 0;
+
+    // Opens `path` with the person's default application for its type and
+    // waits, while the windows keep handling events, until that
+    // application's process ends. False when nothing could be started or
+    // the wait failed.
+    virtual bool launchAndWait(const std::string& path) = 0;
+};
+
+// The interface in use: the real one unless a test installed another.
+UserInterface& userInterface();
+
+// Puts `ui` in place (not owned) and returns the one it replaces; null puts
+// the real one back.
+UserInterface* setUserInterface(UserInterface* ui);
+
+// The real interface, whatever is installed.
+UserInterface& desktopUserInterface();
