@@ -26,8 +26,9 @@ public:
     // flushed, then given the revision's name), then inserts the row; when
     // either fails nothing is left. Later saves update name and notes.
     bool save() override;
-    // Deletes the archived copy, then the row (and with the last revision the
-    // whole versioned file). The working file plays no part.
+    // Deletes the row, then the archived copy (and with the last revision the
+    // whole versioned file); false as RevisionObject::destroy(). The working
+    // file plays no part.
     bool destroy() override;
     ~RevisionFile() override;
 
