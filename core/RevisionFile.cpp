@@ -122,8 +122,7 @@ bool RevisionFile::destroy() {
     if (!copy.empty()) {
         fs::removeFile(copy);
     }
-    destroyObjectIfLast();
-    return true;
+    return destroyObjectIfLast();
 }
 
 bool RevisionFile::restore() {

@@ -29,7 +29,8 @@ public:
     // left. Later saves update name and notes.
     bool save() override;
     // Deletes the row, then the archived copy (and with the last revision the
-    // whole versioned file). The working file plays no part.
+    // whole versioned file); false as RevisionObject::destroy(). The working
+    // file plays no part.
     bool destroy() override;
     ~RevisionFile() override;
 

@@ -188,28 +188,26 @@ bool RevisionObject::destroy() {
     if (!lock.held() || m_object == nullptr || !isVersionSaved()) {
         return false;
     }
-    if (!deleteRow()) {
-        return false;
-    }
-    destroyObjectIfLast();
-    return true;
+    return deleteRow() && destroyObjectIfLast();
 }
 
 bool RevisionObject::deleteRow() {
     return zeb::core::runUpdate(Statements::deleteRevision(m_uid));
 }
 
-void RevisionObject::destroyObjectIfLast() {
+bool RevisionObject::destroyObjectIfLast() {
     // The object goes with its last revision. Only a query that succeeded
-    // and found nothing says that it was the last.
+    // and found nothing says that it was the last; a failed one leaves the
+    // object, and the destroy is not complete.
     char masterUid[kFieldSize];
     getMasterUID(masterUid, kFieldSize);
     bool ok = false;
     const bool anyLeft =
         zeb::core::runQuery(Statements::selectAnyRevisionOfObject(masterUid), &ok)->next();
-    if (ok && !anyLeft) {
-        // The owner is held as const; destroying it changes the repository,
-        // not the object in memory.
-        const_cast<VersionedObject*>(m_object)->destroy();
+    if (!ok) {
+        return false;
     }
+    // The owner is held as const; destroying it changes the repository, not
+    // the object in memory.
+    return anyLeft || const_cast<VersionedObject*>(m_object)->destroy();
 }

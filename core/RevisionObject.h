@@ -37,7 +37,9 @@ public:
     // False without an owner.
     bool save() override;
     // Deletes the row; when it was the owner's last revision, destroys the
-    // owner too. False without an owner.
+    // owner too. False without an owner, and when either step failed or it
+    // cannot be told whether the revision was the last: the row may be gone
+    // then, and what is left of the owner is for the repository check.
     bool destroy() override;
 
     virtual ~RevisionObject();
@@ -57,9 +59,10 @@ protected:
     // version number of the owner.
     bool insertRevision();
     // The two halves of destroy(): the revision's row; then, when it was the
-    // owner's last revision, the owner (through its virtual destroy).
+    // owner's last revision, the owner (through its virtual destroy). The
+    // second is true when the owner has revisions left or is gone.
     bool deleteRow();
-    void destroyObjectIfLast();
+    bool destroyObjectIfLast();
 
     char m_name[1024];
     char m_notes[1024];

@@ -115,8 +115,11 @@ bool VersionedFile::destroy() {
     if (!lock.held()) {
         return false;
     }
+    // Not saved, or the look-up failed: nothing is deleted either way.
+    // Deleting the object's rows alone would answer true and leave the path
+    // and the copies behind.
     if (!isVersionSaved()) {
-        return VersionedObject::destroy();
+        return false;
     }
     // The rows go first, then the archived copies: a failure half-way never
     // leaves a revision row without its copy. What it can leave (copies of
