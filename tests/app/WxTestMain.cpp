@@ -1,6 +1,7 @@
 // Test entry for window tests: a real wxApp under the X display (Xvfb in the
-// test command), a private HOME and XDG folders, and wx asserts turned into
-// test failures instead of dialogs.
+// test command), in the sandbox every test process gets (private HOME, XDG
+// folders, TMPDIR and registry), and wx asserts turned into test failures
+// instead of dialogs.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -12,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "tests/support/Sandbox.h"
 
 namespace {
 
@@ -26,24 +29,6 @@ void failOnAssert(const wxString& file, int line, const wxString& func, const wx
         << "wx assert in " << func.utf8_str() << ": " << cond.utf8_str() << " " << msg.utf8_str();
 }
 
-std::string makePrivateHome() {
-    char pattern[] = "/tmp/zebdoc-apptest-XXXXXX";
-    const char* dir = ::mkdtemp(pattern);
-    if (!dir) {
-        return {};
-    }
-    const std::string home = dir;
-    for (const char* sub : {"/config", "/data", "/cache", "/runtime"}) {
-        ::mkdir((home + sub).c_str(), 0700);
-    }
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-    ::setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (home + "/runtime").c_str(), 1);
-    return home;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,7 +39,10 @@ int main(int argc, char** argv) {
     }
     ::setenv("GSETTINGS_BACKEND", "memory", 1);
     ::setenv("NO_AT_BRIDGE", "1", 1);
-    const std::string home = makePrivateHome();
+    if (zebtest::enterSandbox().empty()) {
+        std::fprintf(stderr, "Cannot make the test's sandbox.\n");
+        return 1;
+    }
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "No display: run the window tests under xvfb-run.\n");
         return 1;
@@ -73,11 +61,5 @@ int main(int argc, char** argv) {
         wxTheApp->OnExit();
     }
     wxEntryCleanup();
-    if (!home.empty()) {
-        const std::string command = "rm -rf '" + home + "'";
-        if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "Could not remove %s\n", home.c_str());
-        }
-    }
     return result;
 }
