@@ -1,12 +1,18 @@
 // Adds versions of many small files through the core library, as the main
 // program's "Add New Version" does, and the same with `git add FILE && git
 // commit` per file on a copy of the files; prints the time per version of
-// both and their ratio.
+// both and their ratio. Also times the writer lock against one add, and two
+// programs adding at once against one doing the same work.
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +22,7 @@
 #include "core/RevisionFile.h"
 #include "core/UID.h"
 #include "core/VersionedFile.h"
+#include "core/WriterLock.h"
 
 namespace {
 
@@ -54,7 +61,7 @@ constexpr int kBlock = 50;
 
 const char* const kUsage =
     "Usage: bench_add [--files N] [--size BYTES] [--no-git] [--times FILE]\n"
-    "                 [data source options]\n"
+    "                 [--writers N] [data source options]\n"
     "\n"
     "Versions N files (default 1000) of BYTES bytes (default 4096) through the core\n"
     "library, then a second version of each. With each file, the same is done with\n"
@@ -63,6 +70,10 @@ const char* const kUsage =
     "same load).\n"
     "Prints the time per version, the SQL statements per add and the ratio\n"
     "ours/git. --times writes each version's time to FILE.\n"
+    "\n"
+    "Then times an acquire and release of the writer lock against one add, and\n"
+    "N versions (default 200; 0: none) added by each of two programs at once, to\n"
+    "two files and to one file, against one program adding them all.\n"
     "\n";
 
 std::string fileName(int i) {
@@ -142,9 +153,143 @@ void print(const char* what, const Round& round, bool statements) {
     std::printf("\n");
 }
 
+// Gives the file new bytes of the same size (not flushed), in one rename so
+// that another writer never archives half of it.
+bool rewrite(const std::string& path, unsigned seed) {
+    const std::string temporary = path + ".new" + std::to_string(getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::string bytes = std::to_string(seed) + "\n";
+        bytes.resize(4096, 'x');
+        out << bytes;
+        if (!out.flush()) {
+            return false;
+        }
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+// A writing program: this one started again as `bench_add --writer N FILE...`
+// with the world's environment. Says "ready" once connected, waits for its
+// standard input to close, then adds N versions of each file in turn.
+int runWriter(int count, const std::vector<std::string>& files) {
+    if (!DatabaseInstance::instance()->isConnected()) {
+        return 2;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char go = 0;
+    (void)!read(STDIN_FILENO, &go, 1);
+    int failures = 0;
+    for (int i = 0; i < count; ++i) {
+        for (const std::string& path : files) {
+            const std::string name = path.substr(path.rfind('/') + 1);
+            failures += !rewrite(path, getpid() * 7919u + i) || !addVersion(path, name);
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+// Starts one writer program per group of files, releases them together and
+// returns the time until the last has ended; negative when one failed.
+double timeWriters(int count, const std::vector<std::vector<std::string>>& groups) {
+    struct Writer {
+        pid_t pid = -1;
+        int in = -1;
+        FILE* out = nullptr;
+    };
+    std::vector<Writer> writers;
+    bool ok = true;
+    for (const std::vector<std::string>& files : groups) {
+        std::vector<std::string> args = {"bench_add", "--writer", std::to_string(count)};
+        args.insert(args.end(), files.begin(), files.end());
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        int in[2];
+        int out[2];
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+            ok = false;
+            break;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        Writer writer;
+        if (posix_spawn(&writer.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ) !=
+            0) {
+            writer.pid = -1;
+            ok = false;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
+        close(out[1]);
+        writer.in = in[1];
+        writer.out = fdopen(out[0], "r");
+        writers.push_back(writer);
+    }
+    char line[64];
+    for (Writer& writer : writers) {
+        ok = writer.out != nullptr && std::fgets(line, sizeof line, writer.out) != nullptr &&
+             std::string(line) == "ready\n" && ok;
+    }
+    ::sync();
+    const double start = bench::now();
+    for (Writer& writer : writers) {
+        close(writer.in);
+    }
+    for (Writer& writer : writers) {
+        int status = 0;
+        ok = writer.pid > 0 && waitpid(writer.pid, &status, 0) == writer.pid && WIFEXITED(status) &&
+             WEXITSTATUS(status) == 0 && ok;
+        if (writer.out != nullptr) {
+            std::fclose(writer.out);
+        }
+    }
+    const double elapsed = bench::now() - start;
+    return ok ? elapsed : -1;
+}
+
+// Two programs adding at once against one adding the same number of versions.
+bool timeTwoWriters(const std::string& folder, int count) {
+    std::filesystem::create_directories(folder);
+    auto firstAdd = [&folder](const std::string& name) {
+        const std::string path = folder + "/" + name;
+        rewrite(path, 1);
+        addVersion(path, name);
+        return path;
+    };
+    const std::string a = firstAdd("one-a.txt");
+    const std::string b = firstAdd("one-b.txt");
+    const std::string c = firstAdd("two-c.txt");
+    const std::string d = firstAdd("two-d.txt");
+    const std::string e = firstAdd("two-same.txt");
+    const double versions = 2.0 * count;
+    const double one = timeWriters(count, {{a, b}});
+    const double apart = timeWriters(count, {{c}, {d}});
+    const double together = timeWriters(count, {{e}, {e}});
+    std::printf("two programs, %d versions each (ms per version, wall time / versions):\n", count);
+    std::printf("  one program, two files:     %7.3f\n", 1000.0 * one / versions);
+    std::printf("  two programs, two files:    %7.3f  (ratio to one program %.3f)\n",
+                1000.0 * apart / versions, apart / one);
+    std::printf("  two programs, one file:     %7.3f  (ratio to one program %.3f)\n",
+                1000.0 * together / versions, together / one);
+    if (one < 0 || apart < 0 || together < 0) {
+        std::printf("  (a writer FAILED)\n");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--writer") {
+        return runWriter(std::atoi(argv[2]), std::vector<std::string>(argv + 3, argv + argc));
+    }
     bench::WorldOptions options;
     std::vector<std::string> rest;
     if (!options.parse(argc, argv, rest)) {
@@ -154,6 +299,7 @@ int main(int argc, char** argv) {
     int count = 1000;
     uint64_t size = 4096;
     bool git = true;
+    int writerVersions = 200;
     std::string timesFile;
     for (size_t i = 0; i < rest.size(); ++i) {
         if (rest[i] == "--files" && i + 1 < rest.size()) {
@@ -162,6 +308,8 @@ int main(int argc, char** argv) {
             size = std::strtoull(rest[++i].c_str(), nullptr, 10);
         } else if (rest[i] == "--times" && i + 1 < rest.size()) {
             timesFile = rest[++i];
+        } else if (rest[i] == "--writers" && i + 1 < rest.size()) {
+            writerVersions = std::atoi(rest[++i].c_str());
         } else if (rest[i] == "--no-git") {
             git = false;
         } else {
@@ -240,20 +388,39 @@ int main(int argc, char** argv) {
     print("ours, second versions", ours[1], true);
     print("ours, all", oursAll, true);
 
+    bool ok = oursAll.failures == 0;
+    if (git) {
+        Round gitAll = theirs[0];
+        gitAll.add(theirs[1]);
+        print("git, first versions", theirs[0], false);
+        print("git, second versions", theirs[1], false);
+        print("git, all", gitAll, false);
+        std::printf("ratio ours/git: %.3f (medians %.3f; target <= 0.2)\n",
+                    oursAll.total() / gitAll.total(), oursAll.median() / gitAll.median());
+        ok = ok && gitAll.failures == 0;
+    }
+
+    // Every add takes the lock once; the scopes nested inside only count.
+    constexpr int kCycles = 2000;
+    const double lockStart = bench::now();
+    for (int i = 0; i < kCycles; ++i) {
+        WriterLock lock;
+        ok = ok && lock.held();
+    }
+    const double lockCycle = (bench::now() - lockStart) / kCycles;
+    const double oneAdd = oursAll.total() / static_cast<double>(oursAll.seconds.size());
+    std::printf(
+        "writer lock: %.2f us per acquire and release, %.3f%% of one add (mean %.3f ms); "
+        "target < 5%%\n",
+        1e6 * lockCycle, 100.0 * lockCycle / oneAdd, 1000.0 * oneAdd);
+    if (writerVersions > 0) {
+        ok = timeTwoWriters(world.dir() + "/writers", writerVersions) && ok;
+    }
+
     RepositoryCheck check;
     if (!check.run(false) || check.remainingCount() != 0) {
         std::printf("repository check: %d problem(s) %s\n", check.remainingCount(),
                     check.error().c_str());
     }
-    if (!git) {
-        return oursAll.failures == 0 ? 0 : 1;
-    }
-    Round gitAll = theirs[0];
-    gitAll.add(theirs[1]);
-    print("git, first versions", theirs[0], false);
-    print("git, second versions", theirs[1], false);
-    print("git, all", gitAll, false);
-    std::printf("ratio ours/git: %.3f (medians %.3f; target <= 0.2)\n",
-                oursAll.total() / gitAll.total(), oursAll.median() / gitAll.median());
-    return oursAll.failures == 0 && gitAll.failures == 0 ? 0 : 1;
+    return ok ? 0 : 1;
 }

@@ -65,6 +65,13 @@ bool RevisionFile::save() {
     if (isVersionSaved()) {
         return RevisionObject::save();  // name and notes only
     }
+    // Another program may have deleted the file since this one read it: a
+    // revision of it now would belong to nothing.
+    char masterUid[kFieldSize];
+    getMasterUID(masterUid, kFieldSize);
+    if (!zeb::core::hasRow(Statements::selectFileByUid(masterUid))) {
+        return false;
+    }
     // A revision row without its archived copy would be a version that can
     // never be got back: no copy, no row.
     char path[kFieldSize];

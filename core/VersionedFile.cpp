@@ -121,10 +121,12 @@ bool VersionedFile::destroy() {
     if (!isVersionSaved()) {
         return false;
     }
-    // The rows go first, then the archived copies: a failure half-way never
-    // leaves a revision row without its copy. What it can leave (copies of
-    // a file whose revision rows are gone) holds user data, and the check
-    // tool makes revisions of it again.
+    // The revision and object rows go first, then the archived copies, then
+    // the file's row: a failure or a crash half-way never leaves a revision
+    // row without its copy, and what it can leave (the file's row with some
+    // of its copies) the check tool makes revisions again, or deletes the
+    // row when no copy is left. Copies whose file row had gone first would be
+    // kept and reported for good.
     //
     // Only this file's own copies are removed: two paths that differ only in
     // ":" against "@" ("a:b.txt", "a@b.txt") share one object directory, and
@@ -144,17 +146,21 @@ bool VersionedFile::destroy() {
     if (!VersionedObject::destroy()) {
         return false;
     }
-    const bool fileRowGone = zeb::core::runDelete(Statements::deleteFile(m_uid));
     const std::string dir = zeb::core::objectDirectory(m_filePath);
-    if (fileRowGone && !dir.empty()) {
+    if (!dir.empty()) {
         for (const std::string& name : own) {
             if (name.find('/') == std::string::npos && name != "." && name != "..") {
                 fs::removeFile(dir + DIRSEP + name);
             }
         }
+    }
+    if (!zeb::core::runDelete(Statements::deleteFile(m_uid))) {
+        return false;
+    }
+    if (!dir.empty()) {
         fs::removeDirectory(dir);  // only when empty
     }
-    return fileRowGone;
+    return true;
 }
 
 RevisionObject* VersionedFile::createInitialRevision() {
