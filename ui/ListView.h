@@ -98,7 +98,8 @@ public:
     void setSortColumn(int column);
 
     // Sorts the rows by the sort column and direction (nothing when there
-    // is no sort column) and redraws. Selection stays with the row indices.
+    // is no sort column) and redraws. The selected rows and the focused row
+    // stay so wherever they move.
     void sortRows();
 
     // A click on the header of the control's column `displayColumn`: the
@@ -151,6 +152,9 @@ private:
     // generic list control draws virtual items in report mode only).
     bool isVirtual() const { return m_kind != Kind::Icon; }
     void showItems();
+    // The table becomes the rows at `order` (old row indices, each at most
+    // once); selection and focus go with their rows.
+    void rearrange(const std::vector<size_t>& order);
     void applyColumnHeaders();
     void showSortIndicator();
     void refreshAll();
