@@ -237,6 +237,21 @@ void ListView::deleteSelectedRows() {
     }
 }
 
+int ListView::deleteRowsWhere(const std::function<bool(const Row&)>& which) {
+    std::vector<size_t> kept;
+    kept.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (!which(m_rows[i])) {
+            kept.push_back(i);
+        }
+    }
+    const int removed = static_cast<int>(m_rows.size() - kept.size());
+    if (removed > 0) {
+        rearrange(kept);
+    }
+    return removed;
+}
+
 void ListView::rearrange(const std::vector<size_t>& order) {
     std::vector<bool> wasSelected(m_rows.size(), false);
     long focused = -1;

@@ -4,6 +4,7 @@
 #include <wx/gdicmn.h>
 #include <wx/string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,11 @@ public:
     // Removes every selected row from the control and the table; the rest
     // keep their order.
     void deleteSelectedRows();
+
+    // Removes every row for which `which` is true; the rest keep their
+    // order, and those that were selected stay selected. Returns how many
+    // rows went.
+    int deleteRowsWhere(const std::function<bool(const Row&)>& which);
 
     // Replaces the text of one cell; the control shows it when it next
     // draws the row. Returns false (and changes nothing) for a row or a

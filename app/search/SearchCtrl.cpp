@@ -9,6 +9,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <set>
 
 #include "app/commands/VersionCommands.h"
 #include "app/search/SearchEngine.h"
@@ -211,7 +212,13 @@ void SearchCtrl::deleteItems(wxWindow* main, wxCommandEvent&) {
     }
     MainWindow* frame = mainWindow();
     if (auto* view = frame ? dynamic_cast<ReportView*>(frame->rightPane()) : nullptr) {
-        view->deleteSelectedRows();
+        // Only the rows whose revisions were destroyed: a row whose removal
+        // failed stays, and stays selected.
+        const std::set<std::string> destroyed(outcome.destroyedUids.begin(),
+                                              outcome.destroyedUids.end());
+        view->deleteRowsWhere([&destroyed](const Row& row) {
+            return destroyed.count(cellOf(row, search::kUidCell)) > 0;
+        });
         m_selection.setCommandState(m_mainWindow, SelectContext::kNothing);
     }
     if (!outcome.anyItem) {

@@ -52,7 +52,8 @@ public:
     // search runs again.
     void editAttributes(wxWindow* mainWindow, wxCommandEvent& event) override;
     // Delete: after the confirmation, every selected revision is destroyed
-    // and its row removed; message 118 when nothing was selected.
+    // and the rows of those destroyed are removed; message 118 when nothing
+    // was selected.
     void deleteItems(wxWindow* mainWindow, wxCommandEvent& event) override;
     void openRevisions(wxWindow* mainWindow) override;
     void restoreRevisions(wxWindow* mainWindow) override;

@@ -21,6 +21,8 @@
 #include "app/search/SearchEngine.h"
 #include "app/search/SearchOptionsPanel.h"
 #include "app/window/StringTable.h"
+#include "core/WriterLock.h"
+#include "platform/FileLock.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/ReportView.h"
 
@@ -281,13 +283,24 @@ TEST_P(SearchCtrlTest, DeleteRemovesTheRowsAndEditSearchesAgain) {
     menuCommand(window, kCmdDelete);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{strings::text(strings::kConfirmRemove),
                                                     strings::text(strings::kSelectToDelete)}));
-    // Cancel removes nothing.
+    // Cancel removes nothing; neither does a Delete while another program
+    // writes: the row stays, selected.
     select({2});  // by name: first, other, second
     ui.answer = wxCANCEL;
     menuCommand(window, kCmdDelete);
-    EXPECT_EQ(results()->rows().size(), 3u);
-    EXPECT_EQ(rawCount("SELECT * FROM REVTABLE"), 3u);
     ui.answer = wxOK;
+    {
+        zeb::platform::FileLock writer;
+        ASSERT_TRUE(writer.acquire(WriterLock::lockPath(), 0));
+        WriterLock::setTimeoutForTesting(50);
+        menuCommand(window, kCmdDelete);
+        WriterLock::setTimeoutForTesting(-1);
+    }
+    EXPECT_EQ(results()->rows().size(), 3u);
+    std::vector<std::string> selected;
+    results()->getSelectedValues(1, selected);
+    EXPECT_EQ(selected, std::vector<std::string>{"second"});
+    EXPECT_EQ(rawCount("SELECT * FROM REVTABLE"), 3u);
     menuCommand(window, kCmdDelete);
     EXPECT_EQ(column(1), (std::vector<std::string>{"first", "other"}));
     EXPECT_EQ(rawCount("SELECT * FROM REVTABLE"), 2u);
