@@ -11,10 +11,11 @@
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/listctrl.h>
-#include <wx/spinctrl.h>
+#include <wx/textctrl.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/commands/EditDialog.h"
@@ -112,7 +113,7 @@ TEST_P(SearchCtrlTest, OptionBoxesShowTheirControlsMoveTheRowsAndScroll) {
             EXPECT_EQ(options->FindWindow(id)->IsShown(), state.date) << id;
         }
         EXPECT_EQ(options->typeList()->IsShown(), state.type);
-        for (int id : {kSizeListId, kSizeFieldId, kKBLabelId}) {
+        for (int id : {kSizeListId, kSizeFieldId, kSizeArrowsId, kKBLabelId}) {
             EXPECT_EQ(options->FindWindow(id)->IsShown(), state.size) << id;
         }
         EXPECT_EQ(options->versionList()->IsShown(), state.version);
@@ -159,6 +160,31 @@ TEST_P(SearchCtrlTest, OptionBoxesShowTheirControlsMoveTheRowsAndScroll) {
                                          layout.optionsPanel.width, layout.optionsPanel.height));
     EXPECT_EQ(form->searchNowButton()->GetPosition(),
               wxPoint(layout.searchNow.x, layout.searchNow.y));
+}
+
+TEST_P(SearchCtrlTest, SizeFieldTakesAnyNumberAndItsArrowsStayInTheirRange) {
+    SearchCtrl* form = openForm();
+    ASSERT_NE(form, nullptr);
+    SearchOptionsPanel* options = form->optionsPanel();
+    click(options->sizeBox(), true);
+    wxTextCtrl* field = options->sizeField();
+    field->SetValue("50000");
+    EXPECT_EQ(form->readCriteria().sizeKB, 50000u);
+
+    // Up and Down step from the number brought into 0 to 10,000, and never
+    // leave that range.
+    const std::tuple<const char*, int, const char*> steps[] = {
+        {"50000", WXK_UP, "50000"}, {"50000", WXK_DOWN, "9999"}, {"10000", WXK_UP, "10000"},
+        {"41", WXK_UP, "42"},       {"0", WXK_DOWN, "0"},
+    };
+    for (const auto& [typed, key, shown] : steps) {
+        field->SetValue(typed);
+        wxKeyEvent press(wxEVT_KEY_DOWN);
+        press.m_keyCode = key;
+        press.SetEventObject(field);
+        field->ProcessWindowEvent(press);
+        EXPECT_EQ(field->GetValue(), shown) << typed << " " << key;
+    }
 }
 
 TEST_P(SearchCtrlTest, TypeListHoldsTheDesktopsNamesOfTheVersionedTypes) {
