@@ -22,6 +22,7 @@
 #include "app/window/Splitter.h"
 #include "app/window/StringTable.h"
 #include "core/IZEB.h"
+#include "core/RevisionObject.h"
 #include "ui/DataView.h"
 #include "ui/ListView.h"
 #include "ui/ProcessWait.h"
@@ -267,10 +268,12 @@ void MainWindow::endLabelEdit(wxEvent& event) {
     item->save();
     // The list shows what the repository holds now: the text as stored (a
     // long one cut to what the repository keeps), or the old one when the
-    // save failed.
+    // save failed. A revision that cannot be read back leaves the list as
+    // it was.
     IZEB* stored = selection->reread();
+    auto* revision = dynamic_cast<RevisionObject*>(stored);
     auto* list = dynamic_cast<ListView*>(m_rightPane.get());
-    if (stored && list) {
+    if (stored && list && (!revision || revision->isVersionSaved())) {
         char text[kAttributeTextSize] = "";
         stored->getName(text, kAttributeTextSize);
         list->setCell(kNameRow, 0, text);

@@ -143,6 +143,13 @@ TEST_P(EditDialogTest, InPlaceEditsStoreNameAndNoteAndShowWhatWasStored) {
         EXPECT_EQ(stored(e.column), e.shown) << e.typed;
     }
     EXPECT_EQ(stored("REVVER"), "2");
+
+    // A revision gone meanwhile: the list keeps what it showed.
+    ASSERT_TRUE(rawExec("DELETE FROM REVTABLE WHERE UID = '" + second + "'"));
+    ASSERT_TRUE(view->editValue(1));
+    view->editor()->SetValue("too late");
+    view->endEdit(false);
+    EXPECT_EQ(view->rows()[1][0], std::string(32, 'n'));
 }
 
 ZEB_INSTANTIATE_BACKENDS(EditDialogTest);
