@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 
 #include "ui/ListControl.h"
 #include "ui/RowComparator.h"
@@ -218,33 +219,99 @@ void ListView::deleteSelectedRows() {
         return;
     }
     std::vector<bool> selected(m_rows.size(), false);
-    bool any = false;
     for (long i = m_control->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); i >= 0;
          i = m_control->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
         if (static_cast<size_t>(i) < selected.size()) {
             selected[static_cast<size_t>(i)] = true;
-            any = true;
         }
     }
-    if (!any) {
-        return;
-    }
-    // One pass over the table, and one new item count for the control,
-    // instead of an item deletion per row: removing most of a large table
-    // stays linear.
-    size_t kept = 0;
+    std::vector<size_t> kept;
+    kept.reserve(m_rows.size());
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (!selected[i]) {
-            if (kept != i) {
-                m_rows[kept] = std::move(m_rows[i]);
-            }
-            ++kept;
+            kept.push_back(i);
         }
     }
-    m_rows.resize(kept);
-    m_control->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    if (kept.size() != m_rows.size()) {
+        rearrange(kept);
+    }
+}
+
+int ListView::deleteRowsWhere(const std::function<bool(const Row&)>& which) {
+    std::vector<size_t> kept;
+    kept.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (!which(m_rows[i])) {
+            kept.push_back(i);
+        }
+    }
+    const int removed = static_cast<int>(m_rows.size() - kept.size());
+    if (removed > 0) {
+        rearrange(kept);
+    }
+    return removed;
+}
+
+void ListView::rearrange(const std::vector<size_t>& order) {
+    std::vector<bool> wasSelected(m_rows.size(), false);
+    long focused = -1;
+    if (m_control) {
+        for (long i = m_control->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); i >= 0;
+             i = m_control->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+            if (static_cast<size_t>(i) < wasSelected.size()) {
+                wasSelected[static_cast<size_t>(i)] = true;
+            }
+        }
+        focused = m_control->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    }
+    // Moving the rows rather than copying: a large table stays cheap.
+    Rows rows;
+    rows.reserve(order.size());
+    std::vector<long> selected;
+    long focus = -1;
+    for (size_t j = 0; j < order.size(); ++j) {
+        const size_t from = order[j];
+        rows.push_back(std::move(m_rows[from]));
+        if (wasSelected[from]) {
+            selected.push_back(static_cast<long>(j));
+        }
+        if (static_cast<long>(from) == focused) {
+            focus = static_cast<long>(j);
+        }
+    }
+    const bool sameCount = rows.size() == m_rows.size();
+    m_rows = std::move(rows);
     m_itemCount = static_cast<int>(m_rows.size());
-    showItems();
+    if (!m_control) {
+        return;
+    }
+    m_control->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    if (sameCount) {
+        refreshAll();
+    } else {
+        showItems();
+    }
+    if (focus >= 0) {
+        m_control->SetItemState(focus, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    }
+    // The control keeps the rows that differ from its default state, and
+    // looks through them for every row it asks about: when most rows are
+    // selected, all are, and the others are taken out.
+    if (selected.size() <= m_rows.size() / 2) {
+        for (const long row : selected) {
+            m_control->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        }
+        return;
+    }
+    m_control->SetItemState(-1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    size_t next = 0;
+    for (long row = 0; row < static_cast<long>(m_rows.size()); ++row) {
+        if (next < selected.size() && selected[next] == row) {
+            ++next;
+        } else {
+            m_control->SetItemState(row, 0, wxLIST_STATE_SELECTED);
+        }
+    }
 }
 
 bool ListView::setCell(int row, int column, const std::string& text) {
@@ -283,9 +350,14 @@ void ListView::sortRows() {
     if (m_sortColumn < 0) {
         return;
     }
-    std::sort(m_rows.begin(), m_rows.end(),
-              RowComparator::forColumn(m_sortColumn, m_sortAscending));
-    refreshAll();
+    // The rows' indices are sorted, so that selection and focus can follow
+    // their rows to where they go.
+    const RowComparator less = RowComparator::forColumn(m_sortColumn, m_sortAscending);
+    std::vector<size_t> order(m_rows.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::sort(order.begin(), order.end(),
+              [this, &less](size_t a, size_t b) { return less(m_rows[a], m_rows[b]); });
+    rearrange(order);
 }
 
 void ListView::onColumnClick(int displayColumn) {

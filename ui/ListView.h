@@ -4,6 +4,7 @@
 #include <wx/gdicmn.h>
 #include <wx/string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,11 @@ public:
     // keep their order.
     void deleteSelectedRows();
 
+    // Removes every row for which `which` is true; the rest keep their
+    // order, and those that were selected stay selected. Returns how many
+    // rows went.
+    int deleteRowsWhere(const std::function<bool(const Row&)>& which);
+
     // Replaces the text of one cell; the control shows it when it next
     // draws the row. Returns false (and changes nothing) for a row or a
     // column outside the table.
@@ -98,7 +104,8 @@ public:
     void setSortColumn(int column);
 
     // Sorts the rows by the sort column and direction (nothing when there
-    // is no sort column) and redraws. Selection stays with the row indices.
+    // is no sort column) and redraws. The selected rows and the focused row
+    // stay so wherever they move.
     void sortRows();
 
     // A click on the header of the control's column `displayColumn`: the
@@ -151,6 +158,9 @@ private:
     // generic list control draws virtual items in report mode only).
     bool isVirtual() const { return m_kind != Kind::Icon; }
     void showItems();
+    // The table becomes the rows at `order` (old row indices, each at most
+    // once); selection and focus go with their rows.
+    void rearrange(const std::vector<size_t>& order);
     void applyColumnHeaders();
     void showSortIndicator();
     void refreshAll();

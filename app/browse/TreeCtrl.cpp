@@ -423,18 +423,22 @@ IZEB* TreeCtrl::firstSelected(bool dropping) {
 }
 
 IZEB* TreeCtrl::nextSelected(bool dropping) {
-    if (!m_walkValues.empty() && m_walkPosition >= m_walkValues.size()) {
-        return nullptr;
-    }
-    wxWindow* focus = wxWindow::FindFocus();
-    wxWindow* pane = rightPaneWindow();
+    // A selected row that stands for no versioned item (a folder in the
+    // folder list) is passed over: the walk goes on with the next one.
     IZEB* result = nullptr;
-    if (pane && isWithin(focus, pane)) {
-        result = walkRightPane(dropping);
-    } else if (isWithin(focus, m_tree)) {
-        result = walkTree();
-    }
-    ++m_walkPosition;
+    do {
+        if (!m_walkValues.empty() && m_walkPosition >= m_walkValues.size()) {
+            return nullptr;
+        }
+        wxWindow* focus = wxWindow::FindFocus();
+        wxWindow* pane = rightPaneWindow();
+        if (pane && isWithin(focus, pane)) {
+            result = walkRightPane(dropping);
+        } else if (isWithin(focus, m_tree)) {
+            result = walkTree();
+        }
+        ++m_walkPosition;
+    } while (!result && m_walkPosition < m_walkValues.size());
     return result;
 }
 

@@ -6,7 +6,14 @@
 
 #include "app/window/CommandIds.h"
 #include "core/RevisionFile.h"
+#include "core/UID.h"
 #include "core/VersionedFile.h"
+
+namespace {
+
+constexpr int kUidTextSize = 1024;
+
+}  // namespace
 
 SelectContext::~SelectContext() {
     release();
@@ -35,6 +42,26 @@ VersionedFile* SelectContext::resolveVersionedFile(const UID& versionedFile) {
     m_versionedFile = new VersionedFile(versionedFile);
     m_current = m_versionedFile;
     return m_versionedFile;
+}
+
+IZEB* SelectContext::reread() {
+    if (!m_versionedFile) {
+        return nullptr;
+    }
+    char file[kUidTextSize] = "";
+    char revision[kUidTextSize] = "";
+    m_versionedFile->getUID(file, kUidTextSize);
+    if (m_revisionFile) {
+        m_revisionFile->getUID(revision, kUidTextSize);
+    }
+    UID fileUid = UID::none();
+    fileUid = file;
+    if (revision[0] == '\0') {
+        return resolveVersionedFile(fileUid);
+    }
+    UID revisionUid = UID::none();
+    revisionUid = revision;
+    return resolveRevision(fileUid, revisionUid);
 }
 
 void SelectContext::setCommandState(wxWindow* mainWindow, int kind) {

@@ -36,6 +36,9 @@ public:
     // The identifiers are not checked; the objects hold whatever is read.
     RevisionFile* resolveRevision(const UID& versionedFile, const UID& revision);
     VersionedFile* resolveVersionedFile(const UID& versionedFile);
+    // Reads the current item again from the repository, as a new
+    // resolution of the same identifiers; null when nothing is resolved.
+    IZEB* reread();
 
     // Enables or greys Edit, Get, Open and Delete on the main window's menu
     // and toolbar for the kind of selection. A second right-pane click in a

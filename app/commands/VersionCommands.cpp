@@ -129,8 +129,12 @@ DeleteOutcome deleteItems(wxWindow* mainWindow, SelectionWalk& walk, bool droppi
         if (dynamic_cast<RevisionFile*>(item)) {
             outcome.anyRevision = true;
         }
+        // The identifier is taken first: a destroyed item's may be gone.
+        char uid[kTextSize] = "";
+        item->getUID(uid, kTextSize);
         if (item->destroy()) {
             ++outcome.destroyed;
+            outcome.destroyedUids.push_back(uid);
         }
     }
     return outcome;

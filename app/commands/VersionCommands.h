@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class IZEB;
 class SelectContext;
@@ -31,6 +33,8 @@ struct DeleteOutcome {
     int destroyed = 0;         // items whose destroy succeeded
     bool anyItem = false;      // the walk yielded something
     bool anyRevision = false;  // a RevisionFile was among the items
+    // The identifiers of the items whose destroy succeeded.
+    std::vector<std::string> destroyedUids;
 };
 
 // Delete: asks message 141 (OK/Cancel, warning icon); on Cancel nothing is

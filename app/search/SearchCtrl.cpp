@@ -9,6 +9,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <set>
 
 #include "app/commands/VersionCommands.h"
 #include "app/search/SearchEngine.h"
@@ -170,34 +171,32 @@ void SearchCtrl::showResults() {
 
 IZEB* SearchCtrl::firstSelected(bool) {
     m_walkPosition = 0;
+    m_walkValues.clear();
+    MainWindow* main = mainWindow();
+    if (auto* view = main ? dynamic_cast<ReportView*>(main->rightPane()) : nullptr) {
+        view->getSelectedValues(search::kUidCell, m_walkValues);
+    }
     return nextSelected(false);
 }
 
 IZEB* SearchCtrl::nextSelected(bool) {
-    IZEB* item = nullptr;
-    MainWindow* main = mainWindow();
-    auto* view = main ? dynamic_cast<ReportView*>(main->rightPane()) : nullptr;
-    if (view) {
-        std::vector<std::string> uids;
-        view->getSelectedValues(search::kUidCell, uids);
-        if (m_walkPosition < uids.size()) {
-            const std::string& uid = uids[m_walkPosition];
-            ResultSet* rs =
-                DatabaseInstance::instance()->executeQuery(Statements::selectRevisionOwner(uid));
-            // getString delivers at most half of its buffer.
-            char master[2 * 1024];
-            if (rs->next() && rs->getString("MASTERUID", master, sizeof master)) {
-                master[sizeof master - 1] = '\0';
-                UID versioned = UID::none();
-                versioned = master;
-                UID revision = UID::none();
-                revision = uid.c_str();
-                item = m_selection.resolveRevision(versioned, revision);
-            }
+    // A row whose revision has gone since the search is passed over.
+    while (m_walkPosition < m_walkValues.size()) {
+        const std::string& uid = m_walkValues[m_walkPosition++];
+        ResultSet* rs =
+            DatabaseInstance::instance()->executeQuery(Statements::selectRevisionOwner(uid));
+        // getString delivers at most half of its buffer.
+        char master[2 * 1024];
+        if (rs->next() && rs->getString("MASTERUID", master, sizeof master)) {
+            master[sizeof master - 1] = '\0';
+            UID versioned = UID::none();
+            versioned = master;
+            UID revision = UID::none();
+            revision = uid.c_str();
+            return m_selection.resolveRevision(versioned, revision);
         }
     }
-    ++m_walkPosition;
-    return item;
+    return nullptr;
 }
 
 void SearchCtrl::editAttributes(wxWindow* main, wxCommandEvent&) {
@@ -213,7 +212,13 @@ void SearchCtrl::deleteItems(wxWindow* main, wxCommandEvent&) {
     }
     MainWindow* frame = mainWindow();
     if (auto* view = frame ? dynamic_cast<ReportView*>(frame->rightPane()) : nullptr) {
-        view->deleteSelectedRows();
+        // Only the rows whose revisions were destroyed: a row whose removal
+        // failed stays, and stays selected.
+        const std::set<std::string> destroyed(outcome.destroyedUids.begin(),
+                                              outcome.destroyedUids.end());
+        view->deleteRowsWhere([&destroyed](const Row& row) {
+            return destroyed.count(cellOf(row, search::kUidCell)) > 0;
+        });
         m_selection.setCommandState(m_mainWindow, SelectContext::kNothing);
     }
     if (!outcome.anyItem) {

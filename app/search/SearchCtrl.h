@@ -52,15 +52,16 @@ public:
     // search runs again.
     void editAttributes(wxWindow* mainWindow, wxCommandEvent& event) override;
     // Delete: after the confirmation, every selected revision is destroyed
-    // and its row removed; message 118 when nothing was selected.
+    // and the rows of those destroyed are removed; message 118 when nothing
+    // was selected.
     void deleteItems(wxWindow* mainWindow, wxCommandEvent& event) override;
     void openRevisions(wxWindow* mainWindow) override;
     void restoreRevisions(wxWindow* mainWindow) override;
     SelectContext* selectContext() override;
 
     // The selection walk: the revisions of the rows selected in the right
-    // pane, wherever the keyboard focus is. A row whose revision is gone
-    // ends the walk. `dropping` plays no part here.
+    // pane when the walk begins, wherever the keyboard focus is. A row whose
+    // revision is gone is passed over. `dropping` plays no part here.
     IZEB* firstSelected(bool dropping = false) override;
     IZEB* nextSelected(bool dropping = false) override;
 
@@ -103,5 +104,7 @@ private:
     SelectContext m_selection;
     Rows m_results;
     std::vector<std::string> m_typeSet;
+    // The walk: the identifiers of the rows selected when it began.
+    std::vector<std::string> m_walkValues;
     size_t m_walkPosition = 0;
 };

@@ -6,8 +6,10 @@
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
-#include <wx/spinctrl.h>
+#include <wx/spinbutt.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/valtext.h>
 
 #include <algorithm>
 
@@ -21,7 +23,10 @@ constexpr int kControlLeft = 20;
 constexpr int kGap = 5;
 constexpr int kListWidth = 132;
 constexpr int kScrollLine = 20;
-constexpr int kSizeFieldMax = 10000;
+// The KB field's arrows step within 0 to this; typed numbers may be larger.
+constexpr int kSizeArrowsMax = 10000;
+// The KB field shows this many digits at once.
+constexpr char kSizeFieldDigits[] = "0000000";
 
 wxString textOf(int id) {
     return wxString::FromUTF8(strings::text(id));
@@ -70,8 +75,19 @@ void SearchOptionsPanel::createControls(const std::vector<std::string>& types) {
     const wxString sizeModes[] = {textOf(strings::kAtLeast), textOf(strings::kAtMost)};
     m_sizeList = new wxChoice(this, kSizeListId, wxDefaultPosition, wxDefaultSize, 2, sizeModes);
     m_sizeList->SetSelection(0);
-    m_sizeField = new wxSpinCtrl(this, kSizeFieldId, "0", wxDefaultPosition, wxDefaultSize,
-                                 wxSP_ARROW_KEYS, 0, kSizeFieldMax, 0);
+    // Digits only; the toolkit's spin control would cut a typed number to
+    // the arrows' range.
+    m_sizeField = new wxTextCtrl(this, kSizeFieldId, "0", wxDefaultPosition, wxDefaultSize, 0,
+                                 wxTextValidator(wxFILTER_DIGITS));
+    m_sizeField->SetInitialSize(
+        m_sizeField->GetSizeFromTextSize(m_sizeField->GetTextExtent(kSizeFieldDigits)));
+    m_sizeArrows = new wxSpinButton(this, kSizeArrowsId, wxDefaultPosition, wxDefaultSize,
+                                    wxSP_VERTICAL | wxSP_ARROW_KEYS);
+    m_sizeArrows->SetRange(0, kSizeArrowsMax);
+    m_sizeArrows->SetValue(0);
+    m_sizeField->Bind(wxEVT_TEXT, &SearchOptionsPanel::onSizeText, this);
+    m_sizeField->Bind(wxEVT_KEY_DOWN, &SearchOptionsPanel::onSizeKey, this);
+    m_sizeArrows->Bind(wxEVT_SPIN, &SearchOptionsPanel::onSizeArrows, this);
     m_kbLabel = new wxStaticText(this, kKBLabelId, "KB");
 
     m_versionBox = new wxCheckBox(this, kVersionBoxId, "Version");
@@ -88,8 +104,9 @@ void SearchOptionsPanel::measure() {
         box = std::max(box, w->GetBestSize().y);
     }
     int control = 0;
-    for (wxWindow* w : std::initializer_list<wxWindow*>{m_fromDate, m_toDate, m_typeList,
-                                                        m_sizeList, m_sizeField, m_versionList}) {
+    for (wxWindow* w :
+         std::initializer_list<wxWindow*>{m_fromDate, m_toDate, m_typeList, m_sizeList, m_sizeField,
+                                          m_sizeArrows, m_versionList}) {
         control = std::max(control, w->GetBestSize().y);
     }
     m_metrics.boxHeight = box;
@@ -140,7 +157,9 @@ void SearchOptionsPanel::placeControls() {
     place(m_sizeList, kControlLeft, m_rows.sizeRow + middle(m_sizeList));
     const int fieldLeft = kControlLeft + m_sizeList->GetSize().x + kGap;
     place(m_sizeField, fieldLeft, m_rows.sizeRow + middle(m_sizeField));
-    place(m_kbLabel, fieldLeft + m_sizeField->GetSize().x + kGap,
+    const int arrowsLeft = fieldLeft + m_sizeField->GetSize().x;
+    place(m_sizeArrows, arrowsLeft, m_rows.sizeRow + middle(m_sizeArrows));
+    place(m_kbLabel, arrowsLeft + m_sizeArrows->GetSize().x + kGap,
           m_rows.sizeRow + middle(m_kbLabel));
 
     place(m_versionBox, kBoxLeft, m_rows.versionBox);
@@ -156,7 +175,8 @@ void SearchOptionsPanel::applyCriterionBoxes() {
     }
     m_typeList->Show(m_typeBox->GetValue());
     const bool size = m_sizeBox->GetValue();
-    for (wxWindow* w : std::initializer_list<wxWindow*>{m_sizeList, m_sizeField, m_kbLabel}) {
+    for (wxWindow* w :
+         std::initializer_list<wxWindow*>{m_sizeList, m_sizeField, m_sizeArrows, m_kbLabel}) {
         w->Show(size);
     }
     m_versionList->Show(m_versionBox->GetValue());
@@ -180,7 +200,7 @@ void SearchOptionsPanel::readValues(SearchFormValues& values) const {
     values.typeSelection = m_typeList->GetSelection();
     values.sizeChecked = m_sizeBox->GetValue();
     values.sizeSelection = m_sizeList->GetSelection();
-    values.sizeText = m_sizeField->GetTextValue().utf8_string();
+    values.sizeText = m_sizeField->GetValue().utf8_string();
     values.versionChecked = m_versionBox->GetValue();
     values.versionSelection = m_versionList->GetSelection();
     values.versionText = m_versionList->GetValue().utf8_string();
@@ -206,4 +226,38 @@ void SearchOptionsPanel::onBox(wxCommandEvent& event) {
 void SearchOptionsPanel::onSize(wxSizeEvent& event) {
     updateOptionsScrollBar();
     event.Skip();
+}
+
+// The arrows stand on the field's number, brought into their range.
+void SearchOptionsPanel::onSizeText(wxCommandEvent& event) {
+    event.Skip();
+    const uint64_t typed = fieldNumber(m_sizeField->GetValue().utf8_string(), kSizeArrowsMax);
+    m_sizeArrows->SetValue(static_cast<int>(typed));
+}
+
+void SearchOptionsPanel::onSizeArrows(wxSpinEvent& event) {
+    m_sizeField->ChangeValue(wxString::Format("%d", event.GetPosition()));
+}
+
+// Up and Down in the field step as the arrows do.
+void SearchOptionsPanel::onSizeKey(wxKeyEvent& event) {
+    int step = 0;
+    switch (event.GetKeyCode()) {
+        case WXK_UP:
+        case WXK_NUMPAD_UP:
+            step = 1;
+            break;
+        case WXK_DOWN:
+        case WXK_NUMPAD_DOWN:
+            step = -1;
+            break;
+        default:
+            event.Skip();
+            return;
+    }
+    const int next = m_sizeArrows->GetValue() + step;
+    if (next >= m_sizeArrows->GetMin() && next <= m_sizeArrows->GetMax()) {
+        m_sizeArrows->SetValue(next);
+        m_sizeField->ChangeValue(wxString::Format("%d", next));
+    }
 }

@@ -16,7 +16,9 @@ class wxChoice;
 class wxComboBox;
 class wxDateEvent;
 class wxDatePickerCtrl;
-class wxSpinCtrl;
+class wxSpinButton;
+class wxSpinEvent;
+class wxTextCtrl;
 class wxStaticText;
 
 // Window ids of the options panel's controls.
@@ -31,6 +33,7 @@ enum SearchOptionId : int {
     kTypeListId = 1031,
     kSizeListId = 1032,
     kSizeFieldId = 1037,
+    kSizeArrowsId = 1039,
     kKBLabelId = 1038,
     kVersionBoxId = 1040,
     kVersionListId = 1041,
@@ -77,7 +80,10 @@ public:
     wxDatePickerCtrl* toDate() const { return m_toDate; }
     wxBitmapComboBox* typeList() const { return m_typeList; }
     wxChoice* sizeList() const { return m_sizeList; }
-    wxSpinCtrl* sizeField() const { return m_sizeField; }
+    // The KB field takes any unsigned number; its arrows step within 0 to
+    // 10,000, starting from the field's number brought into that range.
+    wxTextCtrl* sizeField() const { return m_sizeField; }
+    wxSpinButton* sizeArrows() const { return m_sizeArrows; }
     wxComboBox* versionList() const { return m_versionList; }
 
 private:
@@ -88,6 +94,9 @@ private:
     int typeIconRoom() const;
     void onBox(wxCommandEvent& event);
     void onSize(wxSizeEvent& event);
+    void onSizeText(wxCommandEvent& event);
+    void onSizeArrows(wxSpinEvent& event);
+    void onSizeKey(wxKeyEvent& event);
 
     wxCheckBox* m_dateBox = nullptr;
     wxStaticText* m_betweenLabel = nullptr;
@@ -98,7 +107,8 @@ private:
     wxBitmapComboBox* m_typeList = nullptr;
     wxCheckBox* m_sizeBox = nullptr;
     wxChoice* m_sizeList = nullptr;
-    wxSpinCtrl* m_sizeField = nullptr;
+    wxTextCtrl* m_sizeField = nullptr;
+    wxSpinButton* m_sizeArrows = nullptr;
     wxStaticText* m_kbLabel = nullptr;
     wxCheckBox* m_versionBox = nullptr;
     wxComboBox* m_versionList = nullptr;

@@ -22,6 +22,7 @@
 #include "app/window/Splitter.h"
 #include "app/window/StringTable.h"
 #include "core/IZEB.h"
+#include "core/RevisionObject.h"
 #include "ui/DataView.h"
 #include "ui/ListView.h"
 #include "ui/ProcessWait.h"
@@ -30,6 +31,11 @@
 namespace {
 
 constexpr int kSplitterPercent = 33;
+// The attribute list's rows that can be edited in place, and the size of
+// the texts read back.
+constexpr long kNameRow = 1;
+constexpr long kNoteRow = 2;
+constexpr int kAttributeTextSize = 1024;
 constexpr char kHelpTopic[] = "zebdoc_overview.htm";
 
 wxString textOf(int id) {
@@ -223,7 +229,14 @@ bool MainWindow::routeNotification(wxEvent& event) {
     if (!m_rightPane || !isWithin(event.GetEventObject(), m_rightPane->getWindow())) {
         return false;
     }
-    if (event.GetEventType() == wxEVT_LIST_END_LABEL_EDIT) {
+    if (event.GetEventType() == wxEVT_LIST_BEGIN_LABEL_EDIT) {
+        // Of the attribute list only the name and the note can change: the
+        // identifier and the version open no editor.
+        auto& edit = static_cast<wxListEvent&>(event);
+        if (edit.GetIndex() != kNameRow && edit.GetIndex() != kNoteRow) {
+            edit.Veto();
+        }
+    } else if (event.GetEventType() == wxEVT_LIST_END_LABEL_EDIT) {
         endLabelEdit(event);
     } else if (event.GetEventType() == ZEB_EVT_LIST_CLICK) {
         if (SelectContext* selection = m_leftPane->selectContext()) {
@@ -240,25 +253,33 @@ void MainWindow::endLabelEdit(wxEvent& event) {
     if (!edit || edit->IsEditCancelled()) {
         return;
     }
+    const long row = edit->GetIndex();
     SelectContext* selection = m_leftPane->selectContext();
     IZEB* item = selection ? selection->current() : nullptr;
-    if (!item) {
+    if (!item || (row != kNameRow && row != kNoteRow)) {
         return;
     }
     const std::string value = edit->GetLabel().utf8_string();
-    const long row = edit->GetIndex();
-    auto* list = dynamic_cast<ListView*>(m_rightPane.get());
-    if (row == 1) {
+    if (row == kNameRow) {
         item->setName(value.c_str());
-    } else if (row == 2) {
+    } else {
         item->setNotes(value.c_str());
     }
-    // The identifier (row 0) and the version (row 3) cannot change: such an
-    // edit is dropped and the row keeps its value.
-    if ((row == 1 || row == 2) && list) {
-        list->setCell(static_cast<int>(row), 0, value);
-    }
     item->save();
+    // The list shows what the repository holds now: the text as stored (a
+    // long one cut to what the repository keeps), or the old one when the
+    // save failed. A revision that cannot be read back leaves the list as
+    // it was.
+    IZEB* stored = selection->reread();
+    auto* revision = dynamic_cast<RevisionObject*>(stored);
+    auto* list = dynamic_cast<ListView*>(m_rightPane.get());
+    if (stored && list && (!revision || revision->isVersionSaved())) {
+        char text[kAttributeTextSize] = "";
+        stored->getName(text, kAttributeTextSize);
+        list->setCell(kNameRow, 0, text);
+        stored->getNotes(text, kAttributeTextSize);
+        list->setCell(kNoteRow, 0, text);
+    }
 }
 
 void MainWindow::onCommand(wxCommandEvent& event) {

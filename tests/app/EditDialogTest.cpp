@@ -1,7 +1,7 @@
 // Editing a revision's attributes on both data sources: the Edit dialog,
 // and the in-place edits of the attribute list, which change the current
-// revision in the repository (name and note; the identifier and version
-// rows keep their values) and save it unless cancelled.
+// revision's name and note in the repository unless cancelled and then
+// show what was stored.
 
 #include "app/commands/EditDialog.h"
 
@@ -93,7 +93,7 @@ TEST_P(EditDialogTest, FieldsTakeNoMoreThanTheRepositoryKeeps) {
     EXPECT_EQ(stored("REVNOTES"), std::string(255, 'c'));
 }
 
-TEST_P(EditDialogTest, InPlaceEditsChangeNameAndNoteOnlyAndSaveUnlessCancelled) {
+TEST_P(EditDialogTest, InPlaceEditsStoreNameAndNoteAndShowWhatWasStored) {
     // What the browse tree does when a revision is selected: the attribute
     // list on the right, the revision current in the left pane's context.
     startWindow([&](wxWindow* main) { return new RecordingPane(main, "browse", journal, 1); });
@@ -113,35 +113,43 @@ TEST_P(EditDialogTest, InPlaceEditsChangeNameAndNoteOnlyAndSaveUnlessCancelled) 
                      {70, 30});
     view->setColumnOrder({1, 0});
     window->setRightPane(view);
-    const auto edit = [&](int row, const std::string& text, bool cancel) {
-        ASSERT_TRUE(view->editValue(row));
-        view->editor()->SetValue(wxString::FromUTF8(text));
-        view->endEdit(cancel);
-        pumpFor(20);
-    };
-    const auto cell = [&](int row) { return view->rows()[row][0]; };
 
-    // A change made in memory only shows whether an edit saves the item.
+    // The identifier and the version open no editor.
+    EXPECT_FALSE(view->editValue(0));
+    EXPECT_FALSE(view->editValue(3));
+    // A cancelled edit saves nothing, not even a change made in memory.
     current->setName("renamed in memory");
-    edit(1, "typed then abandoned", true);
-    EXPECT_EQ(cell(1), "second");
-    EXPECT_EQ(stored("REVNAME"), "second");
-    edit(3, "7", false);
-    EXPECT_EQ(cell(3), "2");
-    EXPECT_EQ(stored("REVVER"), "2");
-    EXPECT_EQ(stored("REVNAME"), "renamed in memory");
-    current->setNotes("noted in memory");
-    edit(0, "not-an-id", false);
-    EXPECT_EQ(cell(0), second);
-    EXPECT_EQ(stored("UID"), second);
-    EXPECT_EQ(stored("REVNOTES"), "noted in memory");
 
-    edit(1, "final report", false);
-    EXPECT_EQ(cell(1), "final report");
-    EXPECT_EQ(stored("REVNAME"), "final report");
-    edit(2, "checked by Ann", false);
-    EXPECT_EQ(cell(2), "checked by Ann");
-    EXPECT_EQ(stored("REVNOTES"), "checked by Ann");
+    // The cell shows what the repository holds afterwards.
+    const struct {
+        int row;
+        std::string typed;
+        bool cancel;
+        const char* column;
+        std::string shown;
+    } edits[] = {
+        {1, "typed then abandoned", true, "REVNAME", "second"},
+        {1, "final report", false, "REVNAME", "final report"},
+        {1, std::string(40, 'n'), false, "REVNAME", std::string(32, 'n')},
+        {2, "checked by Ann", false, "REVNOTES", "checked by Ann"},
+        {2, std::string(300, 'c'), false, "REVNOTES", std::string(255, 'c')},
+    };
+    for (const auto& e : edits) {
+        ASSERT_TRUE(view->editValue(e.row));
+        view->editor()->SetValue(wxString::FromUTF8(e.typed));
+        view->endEdit(e.cancel);
+        pumpFor(20);
+        EXPECT_EQ(view->rows()[static_cast<size_t>(e.row)][0], e.shown) << e.typed;
+        EXPECT_EQ(stored(e.column), e.shown) << e.typed;
+    }
+    EXPECT_EQ(stored("REVVER"), "2");
+
+    // A revision gone meanwhile: the list keeps what it showed.
+    ASSERT_TRUE(rawExec("DELETE FROM REVTABLE WHERE UID = '" + second + "'"));
+    ASSERT_TRUE(view->editValue(1));
+    view->editor()->SetValue("too late");
+    view->endEdit(false);
+    EXPECT_EQ(view->rows()[1][0], std::string(32, 'n'));
 }
 
 ZEB_INSTANTIATE_BACKENDS(EditDialogTest);

@@ -11,16 +11,19 @@
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/listctrl.h>
-#include <wx/spinctrl.h>
+#include <wx/textctrl.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/commands/EditDialog.h"
 #include "app/search/SearchEngine.h"
 #include "app/search/SearchOptionsPanel.h"
 #include "app/window/StringTable.h"
+#include "core/WriterLock.h"
+#include "platform/FileLock.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/ReportView.h"
 
@@ -110,7 +113,7 @@ TEST_P(SearchCtrlTest, OptionBoxesShowTheirControlsMoveTheRowsAndScroll) {
             EXPECT_EQ(options->FindWindow(id)->IsShown(), state.date) << id;
         }
         EXPECT_EQ(options->typeList()->IsShown(), state.type);
-        for (int id : {kSizeListId, kSizeFieldId, kKBLabelId}) {
+        for (int id : {kSizeListId, kSizeFieldId, kSizeArrowsId, kKBLabelId}) {
             EXPECT_EQ(options->FindWindow(id)->IsShown(), state.size) << id;
         }
         EXPECT_EQ(options->versionList()->IsShown(), state.version);
@@ -157,6 +160,31 @@ TEST_P(SearchCtrlTest, OptionBoxesShowTheirControlsMoveTheRowsAndScroll) {
                                          layout.optionsPanel.width, layout.optionsPanel.height));
     EXPECT_EQ(form->searchNowButton()->GetPosition(),
               wxPoint(layout.searchNow.x, layout.searchNow.y));
+}
+
+TEST_P(SearchCtrlTest, SizeFieldTakesAnyNumberAndItsArrowsStayInTheirRange) {
+    SearchCtrl* form = openForm();
+    ASSERT_NE(form, nullptr);
+    SearchOptionsPanel* options = form->optionsPanel();
+    click(options->sizeBox(), true);
+    wxTextCtrl* field = options->sizeField();
+    field->SetValue("50000");
+    EXPECT_EQ(form->readCriteria().sizeKB, 50000u);
+
+    // Up and Down step from the number brought into 0 to 10,000, and never
+    // leave that range.
+    const std::tuple<const char*, int, const char*> steps[] = {
+        {"50000", WXK_UP, "50000"}, {"50000", WXK_DOWN, "9999"}, {"10000", WXK_UP, "10000"},
+        {"41", WXK_UP, "42"},       {"0", WXK_DOWN, "0"},
+    };
+    for (const auto& [typed, key, shown] : steps) {
+        field->SetValue(typed);
+        wxKeyEvent press(wxEVT_KEY_DOWN);
+        press.m_keyCode = key;
+        press.SetEventObject(field);
+        field->ProcessWindowEvent(press);
+        EXPECT_EQ(field->GetValue(), shown) << typed << " " << key;
+    }
 }
 
 TEST_P(SearchCtrlTest, TypeListHoldsTheDesktopsNamesOfTheVersionedTypes) {
@@ -238,8 +266,10 @@ TEST_P(SearchCtrlTest, WalkGetAndOpenUseTheSelectedRowsWhereverTheFocusIs) {
     // Nothing selected: nothing to walk.
     EXPECT_EQ(form->firstSelected(), nullptr);
 
-    select({0, 2}, search::kPathCell);  // a, a, b
+    // A row whose revision went since the search is passed over.
+    select({0, 1, 2}, search::kPathCell);  // a, a, b
     const std::vector<std::string> uids = column(search::kUidCell);
+    ASSERT_TRUE(rawExec("DELETE FROM REVTABLE WHERE UID = '" + uids[1] + "'"));
     form->nameField()->SetFocus();
     pumpFor(30);
     std::vector<std::string> walked;
@@ -279,13 +309,24 @@ TEST_P(SearchCtrlTest, DeleteRemovesTheRowsAndEditSearchesAgain) {
     menuCommand(window, kCmdDelete);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{strings::text(strings::kConfirmRemove),
                                                     strings::text(strings::kSelectToDelete)}));
-    // Cancel removes nothing.
+    // Cancel removes nothing; neither does a Delete while another program
+    // writes: the row stays, selected.
     select({2});  // by name: first, other, second
     ui.answer = wxCANCEL;
     menuCommand(window, kCmdDelete);
-    EXPECT_EQ(results()->rows().size(), 3u);
-    EXPECT_EQ(rawCount("SELECT * FROM REVTABLE"), 3u);
     ui.answer = wxOK;
+    {
+        zeb::platform::FileLock writer;
+        ASSERT_TRUE(writer.acquire(WriterLock::lockPath(), 0));
+        WriterLock::setTimeoutForTesting(50);
+        menuCommand(window, kCmdDelete);
+        WriterLock::setTimeoutForTesting(-1);
+    }
+    EXPECT_EQ(results()->rows().size(), 3u);
+    std::vector<std::string> selected;
+    results()->getSelectedValues(1, selected);
+    EXPECT_EQ(selected, std::vector<std::string>{"second"});
+    EXPECT_EQ(rawCount("SELECT * FROM REVTABLE"), 3u);
     menuCommand(window, kCmdDelete);
     EXPECT_EQ(column(1), (std::vector<std::string>{"first", "other"}));
     EXPECT_EQ(rawCount("SELECT * FROM REVTABLE"), 2u);

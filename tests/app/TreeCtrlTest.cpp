@@ -1,8 +1,7 @@
 // The browse tree in the program's main window: nodes read when first
 // expanded, images that follow expansion, the three views of the right pane
-// with their command states, archive names with "@", in-place edits.
-
-#include <wx/textctrl.h>
+// with their command states, archive names with "@". (In-place edits:
+// EditDialogTest.)
 
 #include "core/ArchiveRoot.h"
 #include "tests/app/TreeTestSupport.h"
@@ -138,26 +137,6 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
 
     select(root());
     EXPECT_EQ(versionCommandStates(window), "0000");
-}
-
-TEST_P(TreeCtrlTest, InPlaceEditsStoreNameAndNoteOnly) {
-    const std::string uid = version(docPath("plan.txt"), "first", "draft");
-    start();
-    const std::string revision = revisionsOf(uid)[0];
-    select(nodeOf(docPath("plan.txt/") + revision));
-    auto* view = pane<EditView>();
-    ASSERT_NE(view, nullptr);
-    const std::vector<std::string> typed = {"not-an-id", "final", "checked", "9"};
-    for (int row = 0; row < 4; ++row) {
-        ASSERT_TRUE(view->editValue(row));
-        view->editor()->SetValue(typed[static_cast<size_t>(row)]);
-        view->endEdit(false);
-        pumpFor(20);
-    }
-    EXPECT_EQ(rawQuery("SELECT REVNAME, REVNOTES, REVVER FROM REVTABLE")[0],
-              (Row{"final", "checked", "1"}));
-    EXPECT_EQ(view->rows(),
-              (Rows{{revision, "UID"}, {"final", "Name"}, {"checked", "Note"}, {"1", "Version"}}));
 }
 
 ZEB_INSTANTIATE_BACKENDS(TreeCtrlTest);

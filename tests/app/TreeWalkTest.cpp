@@ -49,8 +49,6 @@ TEST_P(TreeWalkTest, TheWalkFollowsTheFocus) {
     const std::string uid = version(docPath("plan.txt"));
     addRevision(uid, "second");
     addRevision(uid, "third");
-    const std::string other = version(docPath("other.txt"));
-    version(docPath("sub/deep.txt"));
     start();
     const std::vector<std::string> revisions = revisionsOf(uid);
 
@@ -78,17 +76,39 @@ TEST_P(TreeWalkTest, TheWalkFollowsTheFocus) {
     selectInList({});
     EXPECT_EQ(tree->firstSelected(false), nullptr);
 
-    // The attribute list yields its revision once; the folder list its
-    // versioned files, a folder ending the walk.
+    // The attribute list yields its revision once. (The folder list:
+    // CommandsOnTheFolderListPassOverFolders.)
     select(nodeOf(docPath("plan.txt/") + revisions[2]));
     selectInList({0});
     EXPECT_EQ(uidOf(tree->firstSelected(false)), revisions[2]);
     EXPECT_EQ(tree->nextSelected(false), nullptr);
-    select(nodeOf(folderPath()));
+}
+
+TEST_P(TreeWalkTest, CommandsOnTheFolderListPassOverFolders) {
+    std::vector<std::string> files;
+    for (const char* name : {"a.txt", "b.txt", "z.txt"}) {
+        files.push_back(version(docPath(name)));
+    }
+    version(docPath("sub/deep.txt"));
+    start();
+    const wxTreeItemId folder = nodeOf(folderPath());
+    control()->Expand(folder);
+    select(folder);
     ASSERT_EQ(pane<IconView>()->rows()[2], (::Row{"sub", "Folder"}));
-    selectInList({0, 2});
-    EXPECT_EQ(uidOf(tree->firstSelected(false)), other);
-    EXPECT_EQ(tree->nextSelected(false), nullptr);
+
+    selectInList({0, 1, 2, 3});
+    menuCommand(window, kCmdEdit);
+    std::vector<std::string> titles;
+    for (const std::string& uid : files) {
+        titles.push_back("Versioned File" + uid);
+    }
+    EXPECT_EQ(ui.dialogTitles, titles);
+
+    selectInList({0, 1, 2, 3});
+    menuCommand(window, kCmdDelete);
+    EXPECT_EQ(fileRows(), 1u);
+    EXPECT_EQ(labels(folder, true), std::vector<std::string>{"sub"});
+    EXPECT_EQ(pane<IconView>()->rows(), (Rows{{"sub", "Folder"}}));
 }
 
 TEST_P(TreeWalkTest, AnEmptyArchiveFolderMetByTheWalkGoes) {

@@ -120,6 +120,7 @@ TEST_P(VersionCommandsTest, DeleteDestroysEveryItemOnlyWhenConfirmed) {
     EXPECT_TRUE(outcome.anyItem);
     EXPECT_TRUE(outcome.anyRevision);
     EXPECT_EQ(outcome.destroyed, 2);
+    EXPECT_EQ(outcome.destroyedUids, std::vector<std::string>({first, otherFile}));
     EXPECT_EQ(walk.droppingSeen, std::vector<bool>({true, true, true}));
     EXPECT_EQ(revisionsOf(file), std::vector<std::string>({second}));
     EXPECT_FALSE(fs::exists(installDir() + "/VFS" + path + "/" + first));

@@ -9,6 +9,7 @@
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -172,6 +173,17 @@ TEST_F(ListViewTest, HeaderClicksCycleTheSortAndTheIndicator) {
     ReportView* view = revisions();
     wxListCtrl* list = view->listControl();
     EXPECT_EQ(list->GetSortIndicator(), -1);
+    // Selection and focus follow their rows wherever a sort puts them.
+    select({1, 3});
+    list->SetItemState(2, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    const auto marked = [&] {
+        Texts values = selected(4);
+        std::sort(values.begin(), values.end());
+        const long focus = list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+        values.push_back(focus < 0 ? "-" : "focus " + cellOf(view->rows()[focus], 4));
+        return values;
+    };
+    const Texts kMarked = {"uid-1", "uid-10", "focus uid-9"};
     // A click on the "Ver." header, through the parent's routing: text
     // order, "10" before "9".
     zebtest::pumpFor(100);
@@ -180,18 +192,19 @@ TEST_F(ListViewTest, HeaderClicksCycleTheSortAndTheIndicator) {
     EXPECT_EQ(shown(0), (Texts{"1", "10", "2", "9"}));
     EXPECT_EQ(list->GetSortIndicator(), 0);
     EXPECT_TRUE(list->IsAscendingSortIndicator());
+    EXPECT_EQ(marked(), kMarked);
     clickColumn(0);
     EXPECT_EQ(shown(0), (Texts{"9", "2", "10", "1"}));
     EXPECT_FALSE(list->IsAscendingSortIndicator());
+    EXPECT_EQ(marked(), kMarked);
 
     // "Date" by number, 99 before 100; another column starts ascending.
     clickColumn(3);
     EXPECT_EQ(shown(0), (Texts{"1", "10", "9", "2"}));
     EXPECT_EQ(list->GetSortIndicator(), 3);
     EXPECT_TRUE(list->IsAscendingSortIndicator());
-    // Hidden cells travel with their rows.
-    select({1});
-    EXPECT_EQ(selected(4), (Texts{"uid-10"}));
+    EXPECT_EQ(marked(), kMarked);
+    EXPECT_EQ(selected(4), (Texts{"uid-1", "uid-10"}));
 }
 
 TEST_F(ListViewTest, SelectionDeletionAndCellChanges) {
@@ -432,13 +445,16 @@ TEST_F(ListViewTest, LargeTablesCostOnlyTheVisibleCells) {
     EXPECT_LT(control->textRequests(), 5000);
     RecordProperty("textRequests", std::to_string(control->textRequests()));
 
-    clickColumn(3);
-    clickColumn(0);
+    // All rows but one selected, then sorted twice: the one left out is
+    // the one that stays.
     control->SetItemState(-1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     control->SetItemState(5, 0, wxLIST_STATE_SELECTED);
+    clickColumn(3);
+    clickColumn(0);
     EXPECT_EQ(selected(0).size(), 99999u);
     view->deleteSelectedRows();
     EXPECT_EQ(control->GetItemCount(), 1);
+    EXPECT_EQ(cellOf(view->rows().at(0), 4), "uid-5");
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 10.0);
