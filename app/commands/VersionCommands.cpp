@@ -60,7 +60,7 @@ bool describe(RevisionFile& revision, OpenJob& job) {
     return true;
 }
 
-void open(const OpenJob& job) {
+void open(wxWindow* mainWindow, const OpenJob& job) {
     const std::string folder = OpenedCopies::processFolder();
     if (folder.empty()) {
         return;
@@ -73,7 +73,7 @@ void open(const OpenJob& job) {
         return;
     }
     const auto start = std::chrono::steady_clock::now();
-    const bool waited = userInterface().launchAndWait(target);
+    const bool waited = userInterface().launchAndWait(mainWindow, target);
     const auto took = std::chrono::steady_clock::now() - start;
     if (waited && took < OpenedCopies::handOverTime()) {
         // Gone at once: an application that was already running has the
@@ -157,7 +157,7 @@ int openItems(wxWindow* mainWindow, SelectionWalk& walk) {
     // One after the other: the next application starts when the one before
     // has ended. A failed copy or launch is not reported.
     for (const OpenJob& job : jobs) {
-        open(job);
+        open(mainWindow, job);
     }
     return revisions;
 }
