@@ -44,6 +44,9 @@ enum Id : int {
     kGetIncomplete = 144,
     kGetComplete = 145,
     kAddChooserTitle = 146,
+
+    // Version commands: questions and reports beyond the original texts.
+    kConfirmReplaceWork = 230,  // Get over a working file with unarchived work
 };
 
 struct Entry {
@@ -93,6 +96,9 @@ inline constexpr Entry kTable[] = {
     {kGetIncomplete, "Get operation was not completely successful for some files"},
     {kGetComplete, "Get operation has succesfully completed"},
     {kAddChooserTitle, "Add  new file versions"},
+    {kConfirmReplaceWork,
+     "The file %s has changes that are in no archived version. Getting version %s replaces "
+     "it, and those changes are lost. Press OK to replace the file."},
 };
 
 // The text of a string id (UTF-8), or "" for an id the table lacks.
