@@ -127,6 +127,23 @@ TEST_P(AddNewVersionTest, FilesNotArchivedAreListedWithTheirReasonsInOneMessageA
     EXPECT_EQ(ui.messages[1].caption, "ZEBDOC");
     EXPECT_EQ(ui.messages[1].style, wxOK | wxICON_ERROR);
 
+    // A name in another encoding: PostgreSQL refuses it, SQLite keeps it.
+    ui.messages.clear();
+    const std::string latin = workFile("caf\xe9.txt", "latin");
+    const auto foreign = add({latin});
+    if (backend() == Backend::PostgreSQL) {
+        ASSERT_EQ(foreign.failures.size(), 1u);
+        EXPECT_EQ(foreign.failures[0].reason.rfind(
+                      "its name is not valid UTF-8; the database could not store it: ", 0),
+                  0u)
+            << foreign.failures[0].reason;
+        EXPECT_NE(ui.messages.at(0).text.find(work + "/caf\xef\xbf\xbd.txt: its name"),
+                  std::string::npos)
+            << ui.messages[0].text;
+    } else {
+        EXPECT_EQ(foreign.versionedFiles, 1);
+    }
+
     // A long list names the first twenty and counts the rest.
     ui.messages.clear();
     std::vector<std::string> gone;
