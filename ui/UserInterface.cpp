@@ -77,12 +77,7 @@ public:
         if (chooser.ShowModal() != wxID_OK) {
             return false;
         }
-        wxArrayString paths;
-        chooser.GetPaths(paths);
-        chosen.paths.clear();
-        for (const wxString& p : paths) {
-            chosen.paths.push_back(p.utf8_string());
-        }
+        chosen.paths = chosenPaths(chooser);
         chosen.versionName = fields.name();
         chosen.versionNote = fields.note();
         return !chosen.paths.empty();

@@ -4,6 +4,7 @@
 #include "app/commands/AddNewVersion.h"
 
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -274,14 +275,22 @@ TEST(AddNewVersionSizeNote, WholeSizeInThousandsRoundedDown) {
     EXPECT_EQ(AddNewVersion::sizeNoteOf(dir.path() + "/missing"), "Size: ");
 }
 
-// This platform's chooser, its accept button relabelled.
-TEST(AddChooser, AcceptButtonReadsAdd) {
+// This platform's chooser: its accept button relabelled, and the chosen
+// files named as the file system names them.
+TEST(AddChooser, AcceptButtonReadsAddAndNamesComeAsTheyAre) {
     wxFileDialog chooser(nullptr, "Add  new file versions", wxEmptyString, wxEmptyString,
                          AddNewVersion::kWildcard,
                          wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     EXPECT_NE(acceptButtonLabel(chooser), "Add");
     ASSERT_TRUE(labelAcceptButton(chooser, "Add"));
     EXPECT_EQ(acceptButtonLabel(chooser), "Add");
+
+    TempDir dir;
+    const std::string latin = dir.path() + "/caf\xe9.txt";
+    writeFile(latin, "x");
+    auto* widget = GTK_FILE_CHOOSER(chooser.GetHandle());
+    gtk_file_chooser_select_filename(widget, latin.c_str());
+    EXPECT_TRUE(pumpUntil([&] { return chosenPaths(chooser) == std::vector<std::string>{latin}; }));
 }
 
 // The command in the main window: the chooser, then a new browse tree.
