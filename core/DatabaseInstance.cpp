@@ -21,6 +21,7 @@ namespace {
 constexpr size_t kMaxErrorText = 389;
 constexpr size_t kRegBufferSize = 1024;
 unsigned long g_statementCount = 0;
+unsigned long g_failureCount = 0;
 
 struct Diagnostics {
     std::string text;
@@ -265,12 +266,19 @@ DatabaseInstance::~DatabaseInstance() {
 }
 
 ResultSet* DatabaseInstance::executeQuery(const std::string& sql) {
-    executeStatement(sql);
+    countFailure(executeStatement(sql));
     return m_resultSet != nullptr ? m_resultSet : &spareEmptyResultSet();
 }
 
 bool DatabaseInstance::executeUpdate(const std::string& sql) {
-    return executeStatement(sql);
+    return countFailure(executeStatement(sql));
+}
+
+bool DatabaseInstance::countFailure(bool succeeded) const {
+    if (!succeeded && m_lastReturnCode != SQL_NO_DATA) {
+        ++g_failureCount;
+    }
+    return succeeded;
 }
 
 bool DatabaseInstance::lastMatchedNoRow() const {
@@ -369,4 +377,8 @@ std::vector<std::string> DatabaseInstance::lastStates() {
 
 unsigned long DatabaseInstance::statementCount() {
     return g_statementCount;
+}
+
+unsigned long DatabaseInstance::failureCount() {
+    return g_failureCount;
 }

@@ -59,6 +59,11 @@ public:
 
     // Number of statements run by the process so far (for measurements).
     static unsigned long statementCount();
+    // Number of statements that failed so far (one that matched no row does
+    // not count): a caller that sees it grow over a sequence of its own
+    // knows that the database refused something there, and lastError() may
+    // say what.
+    static unsigned long failureCount();
 
 #ifdef ZEBDOC_TEST_SEAMS
     // Makes the `nth` statement from now fail (1: the next one) as if the
@@ -73,6 +78,7 @@ private:
     DatabaseInstance& operator=(const DatabaseInstance&) = delete;
 
     bool executeStatement(const std::string& sql);
+    bool countFailure(bool succeeded) const;
     void releaseStatement();
     // Allocates the connection handle and connects; false (with a report)
     // when that fails, leaving m_dbc null.

@@ -92,6 +92,11 @@ bool readText(ResultSet* rs, const char* name, char* field) {
     return true;
 }
 
+int& copyError() {
+    static int error = 0;
+    return error;
+}
+
 namespace {
 
 constexpr mode_t kPrivateFolder = 0700;

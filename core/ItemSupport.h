@@ -32,6 +32,10 @@ bool hasRow(const std::string& sql);
 // at most 1020 bytes of UTF-8.
 bool readText(ResultSet* rs, const char* name, char* field);
 
+// The errno of the archived copy that the latest first save of a file or a
+// revision could not write; 0 when it wrote one, or stopped before.
+int& copyError();
+
 // Makes the folder `dir` below the archive root and every missing folder
 // between them with mode 0700, and the archive root itself when missing
 // (0700 too; an existing root that others may enter is closed to them). The

@@ -65,6 +65,7 @@ bool RevisionFile::save() {
     if (isVersionSaved()) {
         return RevisionObject::save();  // name and notes only
     }
+    zeb::core::copyError() = 0;
     // Another program may have deleted the file since this one read it: a
     // revision of it now would belong to nothing.
     char masterUid[kFieldSize];
@@ -95,7 +96,7 @@ bool RevisionFile::save() {
     options.replace = false;
     options.durable = true;
     options.mode = static_cast<int>((kArchivedCopyMode & status.mode) | kOwnerRead);
-    if (!fs::copyFile(path, copy, options)) {
+    if (!fs::copyFile(path, copy, options, &zeb::core::copyError())) {
         return false;
     }
     if (insertRevision()) {
@@ -171,6 +172,10 @@ bool RevisionFile::restore() {
     options.durable = true;
     options.mode = static_cast<int>(mode);
     return fs::copyFile(source, target, options);
+}
+
+int RevisionFile::lastCopyError() {
+    return zeb::core::copyError();
 }
 
 bool RevisionFile::diffFile(const char* path, VersionedFile* file) {

@@ -46,6 +46,11 @@ public:
     // revision itself is not consulted.
     bool diffFile(const char* path, VersionedFile* file);
 
+    // Why the latest first save of a file or a revision could not write its
+    // archived copy, as an errno value (ENOSPC on a full disk); 0 when it
+    // wrote one, or failed before it came to the copy.
+    static int lastCopyError();
+
 private:
     const VersionedFile* owner() const;
     // The archived copy's path; empty without an owner or object directory.

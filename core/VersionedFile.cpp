@@ -71,6 +71,7 @@ bool VersionedFile::save() {
     if (isVersionSaved()) {
         return VersionedObject::save();  // name and notes only
     }
+    zeb::core::copyError() = 0;
     // A path that does not fit its column would be stored cut and a later
     // restore would write to the cut path.
     if (m_filePath[0] == '\0' || Statements::countChars(m_filePath) > Statements::kPathChars) {

@@ -59,3 +59,24 @@ wxString acceptButtonLabel(wxFileDialog& chooser) {
     return wxString();
 #endif
 }
+
+std::vector<std::string> chosenPaths(wxFileDialog& chooser) {
+    std::vector<std::string> paths;
+#ifdef __WXGTK__
+    GtkWidget* widget = static_cast<GtkWidget*>(chooser.GetHandle());
+    if (widget && GTK_IS_FILE_CHOOSER(widget)) {
+        GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(widget));
+        for (GSList* n = names; n; n = n->next) {
+            paths.emplace_back(static_cast<const char*>(n->data));
+        }
+        g_slist_free_full(names, g_free);
+        return paths;
+    }
+#endif
+    wxArrayString chosen;
+    chooser.GetPaths(chosen);
+    for (const wxString& p : chosen) {
+        paths.push_back(p.utf8_string());
+    }
+    return paths;
+}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 class wxFileDialog;
 class wxString;
 
@@ -12,3 +15,7 @@ bool labelAcceptButton(wxFileDialog& chooser, const wxString& label);
 // The label text of the chooser's accept button (a stock button gives its
 // stock id), without mnemonic marks; empty where it cannot be read.
 wxString acceptButtonLabel(wxFileDialog& chooser);
+
+// The files chosen, named as the file system names them: wxWidgets reads a
+// name that is not UTF-8 as another encoding, which names no file.
+std::vector<std::string> chosenPaths(wxFileDialog& chooser);

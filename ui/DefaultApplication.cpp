@@ -1,8 +1,11 @@
 #include "ui/DefaultApplication.h"
 
+#include <gdk/gdk.h>
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
-#include <memory>
+#include "platform/Trace.h"
+#include "ui/UserInterface.h"
 
 namespace {
 
@@ -21,10 +24,25 @@ struct GObjectDeleter {
 template <typename T>
 using GRef = std::unique_ptr<T, GObjectDeleter>;
 
-std::string fileUri(const std::string& path) {
-    GText uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
-    return uri ? uri.get() : "file://" + path;
+struct GErrorDeleter {
+    void operator()(GError* e) const { g_error_free(e); }
+};
+
+// The display's launch context, which tells the desktop that an application
+// is starting; a plain one without a display.
+GAppLaunchContext* newLaunchContext() {
+    GdkDisplay* display = gdk_display_get_default();
+    if (display) {
+        return G_APP_LAUNCH_CONTEXT(gdk_display_get_app_launch_context(display));
+    }
+    return g_app_launch_context_new();
 }
+
+void notePid(GDesktopAppInfo*, GPid pid, gpointer data) {
+    *static_cast<long*>(data) = static_cast<long>(pid);
+}
+
+}  // namespace
 
 std::string contentTypeOf(const std::string& path) {
     GRef<GFile> file(g_file_new_for_path(path.c_str()));
@@ -40,91 +58,55 @@ std::string contentTypeOf(const std::string& path) {
     return guessed ? guessed.get() : "application/octet-stream";
 }
 
-}  // namespace
-
-bool expandCommandLine(const std::string& commandLine, const std::string& path,
-                       std::vector<std::string>& argv) {
-    argv.clear();
-    int count = 0;
-    char** parsed = nullptr;
-    if (!g_shell_parse_argv(commandLine.c_str(), &count, &parsed, nullptr)) {
-        return false;
-    }
-    bool namedFile = false;
-    for (int i = 0; i < count; ++i) {
-        const std::string arg = parsed[i];
-        std::string out;
-        bool keep = true;
-        for (size_t k = 0; k < arg.size(); ++k) {
-            if (arg[k] != '%' || k + 1 == arg.size()) {
-                out += arg[k];
-                continue;
-            }
-            const char code = arg[++k];
-            switch (code) {
-                case 'f':
-                case 'F':
-                    out += path;
-                    namedFile = true;
-                    break;
-                case 'u':
-                case 'U':
-                    out += fileUri(path);
-                    namedFile = true;
-                    break;
-                case '%':
-                    out += '%';
-                    break;
-                default:
-                    // %i, %c, %k and the deprecated codes: an argument that is
-                    // nothing but the code goes with it.
-                    keep = keep && arg.size() > 2;
-                    break;
-            }
-        }
-        if (keep) {
-            argv.push_back(out);
-        }
-    }
-    g_strfreev(parsed);
-    if (argv.empty()) {
-        return false;
-    }
-    if (!namedFile) {
-        argv.push_back(path);
-    }
-    return true;
+std::string defaultApplicationId(const std::string& contentType) {
+    GRef<GAppInfo> app(g_app_info_get_default_for_type(contentType.c_str(), FALSE));
+    const char* id = app ? g_app_info_get_id(app.get()) : nullptr;
+    return id ? id : "";
 }
 
-bool defaultApplicationCommand(const std::string& path, std::vector<std::string>& argv,
-                               std::string& error) {
-    argv.clear();
-    const std::string type = contentTypeOf(path);
-    GRef<GAppInfo> app(g_app_info_get_default_for_type(type.c_str(), FALSE));
+std::shared_ptr<const ProcessEnd> launchApplication(const std::string& appId,
+                                                    const std::string& path, std::string& error) {
+    GRef<GDesktopAppInfo> app(g_desktop_app_info_new(appId.c_str()));
     if (!app) {
-        error = "no application is set to open files of type " + type;
-        return false;
+        error = "no application " + appId + " is installed";
+        return nullptr;
     }
-    const char* commandLine = g_app_info_get_commandline(app.get());
-    if (commandLine && *commandLine) {
-        if (!expandCommandLine(commandLine, path, argv)) {
-            error = std::string("cannot read the command line ") + commandLine;
+    GText uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
+    if (!uri) {
+        error = "cannot name " + path + " as a file URI";
+        return nullptr;
+    }
+    GList uris{uri.get(), nullptr, nullptr};
+    GRef<GAppLaunchContext> context(newLaunchContext());
+    long pid = 0;
+    GError* failure = nullptr;
+    const gboolean started = g_desktop_app_info_launch_uris_as_manager(
+        app.get(), &uris, context.get(),
+        static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr, nullptr,
+        notePid, &pid, &failure);
+    std::unique_ptr<GError, GErrorDeleter> owned(failure);
+    if (!started) {
+        error = "cannot start " + appId + ": " + (failure ? failure->message : "unknown error");
+        return nullptr;
+    }
+    // Started over D-Bus: no process of ours to wait on.
+    return pid > 0 ? watchChild(pid) : endedProcess();
+}
+
+bool openAndWait(wxWindow* parent, const std::string& path) {
+    const std::string type = contentTypeOf(path);
+    std::string appId = defaultApplicationId(type);
+    if (appId.empty()) {
+        appId = userInterface().chooseApplication(parent, type);
+        if (appId.empty()) {
             return false;
         }
-    } else {
-        const char* executable = g_app_info_get_executable(app.get());
-        if (!executable || !*executable) {
-            error = std::string("the application ") + g_app_info_get_name(app.get()) +
-                    " names no program";
-            return false;
-        }
-        argv = {executable, path};
     }
-    GText program(g_find_program_in_path(argv[0].c_str()));
-    if (!program) {
-        error = "the program " + argv[0] + " is not installed";
-        argv.clear();
+    std::string error;
+    const auto process = launchApplication(appId, path, error);
+    if (!process) {
+        zeb::platform::outputDebugString(("ZEBDOC: open " + path + ": " + error).c_str());
         return false;
     }
-    return true;
+    return waitWithDispatch(process);
 }

@@ -1,64 +1,95 @@
 #include "ui/ProcessWait.h"
 
+#include <glib-unix.h>
 #include <glib.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/apptrait.h>
 #include <wx/evtloop.h>
-#include <wx/process.h>
-#include <wx/utils.h>
+
+#include <cerrno>
 
 namespace {
 
 int g_runningWaits = 0;
-
-// Deletes itself when its process ends, so that giving up a wait never
-// leaves wx with a dangling process object.
-class WatchedProcess : public wxProcess {
-public:
-    explicit WatchedProcess(std::shared_ptr<ProcessEnd> end) : m_end(std::move(end)) {}
-
-    void OnTerminate(int pid, int status) override {
-        m_end->pid = pid;
-        m_end->exitCode = status;
-        m_end->ended = true;
-        delete this;
-    }
-
-private:
-    std::shared_ptr<ProcessEnd> m_end;
-};
 
 struct WaitCount {
     WaitCount() { ++g_runningWaits; }
     ~WaitCount() { --g_runningWaits; }
 };
 
-// Wakes the main context now and then, in case the end of the process was
-// noticed outside it.
-gboolean tick(gpointer) {
-    return G_SOURCE_CONTINUE;
+// How often a child is looked at where the kernel cannot tell its end
+// through a pidfd.
+constexpr guint kPollMs = 50;
+
+// One watched child; deletes itself once the child is reaped.
+struct ChildWatch {
+    std::shared_ptr<ProcessEnd> end;
+    int pidfd = -1;
+
+    // True once the child has ended (and is reaped).
+    bool reap() {
+        int status = 0;
+        const pid_t got = ::waitpid(static_cast<pid_t>(end->pid), &status, WNOHANG);
+        if (got == 0 || (got < 0 && errno == EINTR)) {
+            return false;
+        }
+        if (got > 0) {
+            end->exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        } else {
+            end->exitCode = -1;  // not ours to reap after all
+        }
+        end->ended = true;
+        return true;
+    }
+
+    gboolean done() {
+        if (pidfd >= 0) {
+            ::close(pidfd);
+        }
+        delete this;
+        return G_SOURCE_REMOVE;
+    }
+};
+
+gboolean onPidfd(gint, GIOCondition, gpointer data) {
+    auto* watch = static_cast<ChildWatch*>(data);
+    return watch->reap() ? watch->done() : G_SOURCE_CONTINUE;
+}
+
+gboolean onPoll(gpointer data) {
+    auto* watch = static_cast<ChildWatch*>(data);
+    return watch->reap() ? watch->done() : G_SOURCE_CONTINUE;
 }
 
 }  // namespace
 
-std::shared_ptr<const ProcessEnd> startProcess(const std::vector<std::string>& argv) {
-    if (argv.empty()) {
-        return nullptr;
-    }
-    std::vector<const char*> args;
-    for (const std::string& a : argv) {
-        args.push_back(a.c_str());
-    }
-    args.push_back(nullptr);
-    auto end = std::make_shared<ProcessEnd>();
-    auto* process = new WatchedProcess(end);
-    const long pid = wxExecute(args.data(), wxEXEC_ASYNC, process);
+std::shared_ptr<const ProcessEnd> watchChild(long pid) {
     if (pid <= 0) {
-        // wx calls no termination for a process that never started.
-        delete process;
         return nullptr;
     }
-    end->pid = pid;
+    auto* watch = new ChildWatch;
+    watch->end = std::make_shared<ProcessEnd>();
+    watch->end->pid = pid;
+    std::shared_ptr<const ProcessEnd> end = watch->end;
+    // Without signals: SIGCHLD belongs to whoever installed a handler last
+    // (wx and GLib both do), a pidfd to nobody else.
+    watch->pidfd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+    if (watch->pidfd >= 0) {
+        g_unix_fd_add(watch->pidfd, G_IO_IN, onPidfd, watch);
+    } else if (watch->reap()) {
+        watch->done();
+    } else {
+        g_timeout_add(kPollMs, onPoll, watch);
+    }
+    return end;
+}
+
+std::shared_ptr<const ProcessEnd> endedProcess() {
+    auto end = std::make_shared<ProcessEnd>();
+    end->ended = true;
     return end;
 }
 
@@ -77,14 +108,12 @@ bool waitWithDispatch(const std::shared_ptr<const ProcessEnd>& process) {
             activator = std::make_unique<wxEventLoopActivator>(ownLoop.get());
         }
     }
-    const guint timer = g_timeout_add(100, tick, nullptr);
     while (!process->ended) {
         g_main_context_iteration(nullptr, TRUE);
         if (wxTheApp) {
             wxTheApp->ProcessPendingEvents();
         }
     }
-    g_source_remove(timer);
     return true;
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <vector>
 
 // A program started in the background, and the wait for its end that keeps
 // the windows handling events meanwhile.
@@ -10,14 +8,19 @@
 // What a wait looks at: set once the process has ended.
 struct ProcessEnd {
     bool ended = false;
-    int exitCode = 0;
+    int exitCode = 0;  // 128 + the signal for a process killed by one
     long pid = 0;
 };
 
-// Starts `argv` without waiting. Null when it could not be started. The
-// returned state turns `ended` when the process ends, whether or not anybody
-// still waits for it.
-std::shared_ptr<const ProcessEnd> startProcess(const std::vector<std::string>& argv);
+// Watches `pid`, a child of this program that nobody else reaps (started
+// with G_SPAWN_DO_NOT_REAP_CHILD). The returned state turns `ended`, and the
+// child is reaped, when it ends, whether or not anybody still waits for it.
+// Null for a pid that is no process.
+std::shared_ptr<const ProcessEnd> watchChild(long pid);
+
+// A state that has ended already: what a launch that leaves no process of
+// ours to wait on (an application started over D-Bus) gives.
+std::shared_ptr<const ProcessEnd> endedProcess();
 
 // Waits until `process` has ended while events go on being dispatched: the
 // windows repaint, menus, toolbar buttons and dialogs keep working. No

@@ -1,5 +1,6 @@
 #include "ui/UserInterface.h"
 
+#include <gtk/gtk.h>
 #include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/filedlgcustomize.h>
@@ -10,12 +11,12 @@
 // After msgdlg.h, which it builds on.
 #include <wx/generic/msgdlgg.h>
 #include <wx/textctrl.h>
+#include <wx/toplevel.h>
 
 #include <map>
 
 #include "ui/AddChooser.h"
 #include "ui/DefaultApplication.h"
-#include "ui/ProcessWait.h"
 
 namespace {
 
@@ -76,12 +77,7 @@ public:
         if (chooser.ShowModal() != wxID_OK) {
             return false;
         }
-        wxArrayString paths;
-        chooser.GetPaths(paths);
-        chosen.paths.clear();
-        for (const wxString& p : paths) {
-            chosen.paths.push_back(p.utf8_string());
-        }
+        chosen.paths = chosenPaths(chooser);
         chosen.versionName = fields.name();
         chosen.versionNote = fields.note();
         return !chosen.paths.empty();
@@ -97,13 +93,35 @@ public:
         return help->Display(topic);
     }
 
-    bool launchAndWait(const std::string& path) override {
-        std::vector<std::string> argv;
-        std::string error;
-        if (!defaultApplicationCommand(path, argv, error)) {
-            return false;
+    bool launchAndWait(wxWindow* parent, const std::string& path) override {
+        return openAndWait(parent, path);
+    }
+
+    std::string chooseApplication(wxWindow* parent, const std::string& contentType) override {
+        wxWindow* top = parent ? wxGetTopLevelParent(parent) : nullptr;
+        GtkWindow* owner = top ? GTK_WINDOW(top->GetHandle()) : nullptr;
+        GtkWidget* dialog = gtk_app_chooser_dialog_new_for_content_type(
+            owner, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+            contentType.c_str());
+        // The dialog's own answer handler (connected without data) notes the
+        // choice as the type's last used application, which GIO then takes as
+        // the type's application: kept out, so that nothing is remembered.
+        g_signal_handlers_block_matched(
+            dialog, static_cast<GSignalMatchType>(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA),
+            g_signal_lookup("response", GTK_TYPE_DIALOG), 0, nullptr, nullptr, nullptr);
+        g_object_ref(dialog);
+        std::string id;
+        if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK) {
+            GAppInfo* app = gtk_app_chooser_get_app_info(GTK_APP_CHOOSER(dialog));
+            if (app) {
+                const char* appId = g_app_info_get_id(app);
+                id = appId ? appId : "";
+                g_object_unref(app);
+            }
         }
-        return waitWithDispatch(startProcess(argv));
+        gtk_widget_destroy(dialog);
+        g_object_unref(dialog);
+        return id;
     }
 
 private:

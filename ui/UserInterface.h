@@ -17,9 +17,9 @@ struct ChosenFiles {
 };
 
 // Everything the program asks of a person or of the desktop: message boxes,
-// the file chooser, modal dialogs, the help viewer and opening a file with
-// its application. The program uses userInterface(); tests put a scripted
-// one in its place.
+// the file chooser, modal dialogs, the help viewer, opening a file with its
+// application and the chooser of that application. The program uses userInterface(); tests put a
+// scripted one in its place.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -43,11 +43,18 @@ public:
     // book cannot be opened.
     virtual bool showHelp(wxWindow* parent, const wxString& book, const wxString& topic) = 0;
 
-    // Opens `path` with the person's default application for its type and
+    // Opens `path` with the person's default application for its type (or
+    // the one chosen in chooseApplication when the type has none) and
     // waits, while the windows keep handling events, until that
     // application's process ends. False when nothing could be started or
     // the wait failed.
-    virtual bool launchAndWait(const std::string& path) = 0;
+    virtual bool launchAndWait(wxWindow* parent, const std::string& path) = 0;
+
+    // The desktop's chooser of an application for files of `contentType`,
+    // for a type that no application opens by default. Returns the chosen
+    // application's desktop id, or "" when the person cancels. Nothing is
+    // remembered: the type still has no application afterwards.
+    virtual std::string chooseApplication(wxWindow* parent, const std::string& contentType) = 0;
 };
 
 // The interface in use: the real one unless a test installed another.

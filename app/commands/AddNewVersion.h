@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class wxWindow;
 struct ChosenFiles;
@@ -25,20 +26,27 @@ std::string sizeNote(uint64_t bytes);
 // The default note of the file at `path`; "Size: " when it cannot be found.
 std::string sizeNoteOf(const std::string& path);
 
+// A file that was not archived, and why.
+struct Failure {
+    std::string path;
+    std::string reason;
+};
+
 // What the per-file loop did.
 struct Outcome {
-    int versionedFiles = 0;  // files put under version control
-    int revisions = 0;       // new versions of files already under it
-    int skipped = 0;         // unchanged files answered with Cancel
-    int failed = 0;          // saves that failed (not reported)
-    bool cancelled = false;  // stopped in the progress dialog
+    int versionedFiles = 0;         // files put under version control
+    int revisions = 0;              // new versions of files already under it
+    int skipped = 0;                // unchanged files answered with Cancel
+    std::vector<Failure> failures;  // saves that failed
+    bool cancelled = false;         // stopped in the progress dialog
 };
 
 // Adds every chosen file in order: a typed name or note applies to all of
 // them, else each gets its own name and size note. An unchanged file asks
 // first (message 116). When the files take longer than the progress delay,
 // a progress dialog names the file being added; its Cancel stops after the
-// current file.
+// current file. Afterwards one message lists every file that was not
+// archived with the reason (a file kept back at the question is not one).
 Outcome addFiles(wxWindow* mainWindow, const ChosenFiles& files);
 
 // For tests: the time after which the progress dialog appears (negative:

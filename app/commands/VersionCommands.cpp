@@ -1,9 +1,11 @@
 #include "app/commands/VersionCommands.h"
 
+#include <glib.h>
 #include <wx/defs.h>
 #include <wx/string.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,11 @@ namespace VersionCommands {
 namespace {
 
 constexpr int kTextSize = 1024;
+
+struct GFreeDeleter {
+    void operator()(void* p) const { g_free(p); }
+};
+using GText = std::unique_ptr<char, GFreeDeleter>;
 
 int message(wxWindow* parent, int textId, long style) {
     return userInterface().messageBox(parent, wxString::FromUTF8(strings::text(textId)),
@@ -60,7 +67,7 @@ bool describe(RevisionFile& revision, OpenJob& job) {
     return true;
 }
 
-void open(const OpenJob& job) {
+void open(wxWindow* mainWindow, const OpenJob& job) {
     const std::string folder = OpenedCopies::processFolder();
     if (folder.empty()) {
         return;
@@ -73,7 +80,7 @@ void open(const OpenJob& job) {
         return;
     }
     const auto start = std::chrono::steady_clock::now();
-    const bool waited = userInterface().launchAndWait(target);
+    const bool waited = userInterface().launchAndWait(mainWindow, target);
     const auto took = std::chrono::steady_clock::now() - start;
     if (waited && took < OpenedCopies::handOverTime()) {
         // Gone at once: an application that was already running has the
@@ -82,6 +89,35 @@ void open(const OpenJob& job) {
         return;
     }
     fs::removeFile(target);
+}
+
+// Get replaces the working file: when it holds work that no archived copy
+// has, only once the person agreed (OK/Cancel, Cancel the default). Where
+// there is no working file, nothing is lost.
+bool mayReplaceWork(wxWindow* mainWindow, RevisionFile& revision) {
+    const auto* owner = dynamic_cast<const VersionedFile*>(revision.getObject());
+    if (!owner) {
+        return true;
+    }
+    char path[kTextSize] = "";
+    owner->getFileFullPath(path, kTextSize);
+    fs::FileStatus status;
+    if (path[0] == '\0' || !fs::getStatus(path, status) || !status.isRegular) {
+        return true;
+    }
+    VersionedFile file(*owner);
+    if (!revision.diffFile(path, &file)) {
+        return true;
+    }
+    char version[kTextSize] = "";
+    revision.getVersion(version, kTextSize);
+    GText shown(g_utf8_make_valid(path, -1));
+    const wxString text =
+        wxString::Format(wxString::FromUTF8(strings::text(strings::kConfirmReplaceWork)),
+                         wxString::FromUTF8(shown.get()), wxString::FromUTF8(version));
+    return userInterface().messageBox(mainWindow, text,
+                                      wxString::FromUTF8(strings::text(strings::kTitle)),
+                                      wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_WARNING) == wxOK;
 }
 
 }  // namespace
@@ -161,7 +197,7 @@ int openItems(wxWindow* mainWindow, SelectionWalk& walk) {
     // One after the other: the next application starts when the one before
     // has ended. A failed copy or launch is not reported.
     for (const OpenJob& job : jobs) {
-        open(job);
+        open(mainWindow, job);
     }
     return revisions;
 }
@@ -169,15 +205,26 @@ int openItems(wxWindow* mainWindow, SelectionWalk& walk) {
 void restoreItems(wxWindow* mainWindow, SelectionWalk& walk) {
     bool anyRevision = false;
     bool anyFailed = false;
+    bool anyRestored = false;
     for (IZEB* item = walk.firstSelected(false); item; item = walk.nextSelected(false)) {
         auto* revision = dynamic_cast<RevisionFile*>(item);
         if (!revision) {
             continue;
         }
         anyRevision = true;
-        if (!revision->restore()) {
+        if (!mayReplaceWork(mainWindow, *revision)) {
+            continue;
+        }
+        if (revision->restore()) {
+            anyRestored = true;
+        } else {
             anyFailed = true;
         }
+    }
+    // Every revision kept back at the question: the person has had the
+    // last word.
+    if (anyRevision && !anyFailed && !anyRestored) {
+        return;
     }
     const int text = !anyRevision ? strings::kSelectToOpen
                      : anyFailed  ? strings::kGetIncomplete

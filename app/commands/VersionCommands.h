@@ -55,8 +55,11 @@ DeleteOutcome deleteItems(wxWindow* mainWindow, SelectionWalk& walk, bool droppi
 // revisions among the items (a failed copy or launch is not reported).
 int openItems(wxWindow* mainWindow, SelectionWalk& walk);
 
-// Get: restores every RevisionFile the walk yields; then message 125 (none
-// was a revision), 144 (a restore failed) or 145, information icon.
+// Get: restores every RevisionFile the walk yields; a working file that holds
+// work no archived copy has is replaced only when the person agrees to the
+// question naming it and the version. Then message 125 (none was a
+// revision), 144 (a restore failed) or 145, information icon; none when the
+// person kept every file.
 void restoreItems(wxWindow* mainWindow, SelectionWalk& walk);
 
 // Removes the copies Open kept for applications that were already running.

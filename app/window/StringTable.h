@@ -44,6 +44,18 @@ enum Id : int {
     kGetIncomplete = 144,
     kGetComplete = 145,
     kAddChooserTitle = 146,
+
+    // Version commands: questions and reports beyond the original texts.
+    kConfirmReplaceWork = 230,  // Get over a working file with unarchived work
+    kAddFailures = 231,         // Add: heading of the files not archived
+    kAddFailuresMore = 232,     // Add: the rest of a long list, counted
+    kReasonPathTooLong = 233,   // Add: why a file was not archived
+    kReasonNotRegular = 234,
+    kReasonMissing = 235,
+    kReasonNameNotUtf8 = 236,
+    kReasonDatabase = 237,
+    kReasonCopy = 238,
+    kReasonUnknown = 239,
 };
 
 struct Entry {
@@ -93,6 +105,18 @@ inline constexpr Entry kTable[] = {
     {kGetIncomplete, "Get operation was not completely successful for some files"},
     {kGetComplete, "Get operation has succesfully completed"},
     {kAddChooserTitle, "Add  new file versions"},
+    {kConfirmReplaceWork,
+     "The file %s has changes that are in no archived version. Getting version %s replaces "
+     "it, and those changes are lost. Press OK to replace the file."},
+    {kAddFailures, "These files were not added to version control:"},
+    {kAddFailuresMore, "and %d more"},
+    {kReasonPathTooLong, "the path is longer than 255 characters"},
+    {kReasonNotRegular, "it is not a regular file"},
+    {kReasonMissing, "it does not exist"},
+    {kReasonNameNotUtf8, "its name is not valid UTF-8"},
+    {kReasonDatabase, "the database could not store it"},
+    {kReasonCopy, "its archived copy could not be written"},
+    {kReasonUnknown, "it could not be archived"},
 };
 
 // The text of a string id (UTF-8), or "" for an id the table lacks.

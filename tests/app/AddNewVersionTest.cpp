@@ -4,15 +4,23 @@
 #include "app/commands/AddNewVersion.h"
 
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <wx/filedlg.h>
 #include <wx/progdlg.h>
 #include <wx/toplevel.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <string>
+#include <thread>
 
 #include "app/window/StringTable.h"
+#include "core/WriterLock.h"
+#include "platform/FileSystem.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/AddChooser.h"
 
@@ -56,14 +64,10 @@ protected:
 
 TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTypedAndUnchangedOnesAsk) {
     const std::string a = workFile("a.txt", std::string(999, 'a'));
-    const std::string gone = workDir() + "/work/gone.txt";
     const std::string b = workFile("sub.d/b.odt", std::string(2500, 'b'));
     const std::string c = workFile("c", "");
-    // A failing file does not stop the others.
-    const auto outcome = add({a, gone, b, c});
+    const auto outcome = add({a, b, c});
     EXPECT_EQ(outcome.versionedFiles, 3);
-    EXPECT_EQ(outcome.failed, 1);
-    EXPECT_EQ(uidOf(gone), "");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(revisionRows(a), std::vector<Row>({Row{"a.txt", "Size: 0 KB"}}));
     EXPECT_EQ(revisionRows(b), std::vector<Row>({Row{"b.odt", "Size: 2 KB"}}));
@@ -97,6 +101,117 @@ TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTypedAndUnchang
     EXPECT_EQ(revisionRows(b).size(), 3u);
     EXPECT_EQ(revisionRows(c).size(), 3u);
     EXPECT_EQ(rawCount("SELECT UID FROM MASTERZEB"), 3u);
+}
+
+TEST_P(AddNewVersionTest, FilesNotArchivedAreListedWithTheirReasonsInOneMessageAfterTheRun) {
+    const std::string work = workDir() + "/work";
+    const std::string pipe = work + "/pipe";
+    writeFile(work + "/.keep", "");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string deep = workFile(std::string(200, 'd') + "/" + std::string(60, 'f'), "x");
+    const std::string good = workFile("good.txt", "good");
+    const std::string same = workFile("same.txt", "same");
+    versionFile(same);
+    // The failures do not stop the others; a file kept back at the
+    // question is not one of them.
+    ui.answers = {wxCANCEL};
+    const auto outcome = add({pipe, deep, work + "/gone.txt", good, same});
+    EXPECT_EQ(outcome.versionedFiles, 1);
+    EXPECT_EQ(outcome.skipped, 1);
+    EXPECT_FALSE(uidOf(good).empty());
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, "These files were not added to version control:\n" + pipe +
+                                       ": it is not a regular file\n" + deep +
+                                       ": the path is longer than 255 characters\n" + work +
+                                       "/gone.txt: it does not exist");
+    EXPECT_EQ(ui.messages[1].caption, "ZEBDOC");
+    EXPECT_EQ(ui.messages[1].style, wxOK | wxICON_ERROR);
+
+    // A name in another encoding: PostgreSQL refuses it, SQLite keeps it.
+    ui.messages.clear();
+    const std::string latin = workFile("caf\xe9.txt", "latin");
+    const auto foreign = add({latin});
+    if (backend() == Backend::PostgreSQL) {
+        ASSERT_EQ(foreign.failures.size(), 1u);
+        EXPECT_EQ(foreign.failures[0].reason.rfind(
+                      "its name is not valid UTF-8; the database could not store it: ", 0),
+                  0u)
+            << foreign.failures[0].reason;
+        EXPECT_NE(ui.messages.at(0).text.find(work + "/caf\xef\xbf\xbd.txt: its name"),
+                  std::string::npos)
+            << ui.messages[0].text;
+    } else {
+        EXPECT_EQ(foreign.versionedFiles, 1);
+    }
+
+    // A long list names the first twenty and counts the rest.
+    ui.messages.clear();
+    std::vector<std::string> gone;
+    for (int i = 0; i < 23; ++i) {
+        gone.push_back(work + "/gone" + std::to_string(i));
+    }
+    EXPECT_EQ(add(gone).failures.size(), 23u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const std::string& list = ui.messages[0].text;
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 21) << list;
+    EXPECT_EQ(list.substr(list.rfind('\n')), "\nand 3 more");
+
+    // What the repository tells, one run each.
+    std::thread writer;
+    std::atomic<bool> release{false};
+    const struct {
+        const char* label;
+        std::function<void()> arm;
+        std::function<void()> disarm;
+        std::string reason;  // how it begins
+    } faults[] = {
+        {"full disk", [] { zeb::platform::setCopyFaultForTesting(ENOSPC, 1, 1); },
+         [] { zeb::platform::clearCopyFaultForTesting(); },
+         "its archived copy could not be written: No space left on device"},
+        {"database gone",
+         [&] {
+             setRegistryValue("DSN", "zebtest_no_such_source");
+             resetInstance();
+         },
+         [&] {
+             setRegistryValue("DSN", dataSourceName());
+             resetInstance();
+         },
+         "the database could not store it: SQL Error State:IM002"},
+        {"another writer",
+         [&] {
+             WriterLock::setTimeoutForTesting(100);
+             std::atomic<bool> held{false};
+             writer = std::thread([&] {
+                 WriterLock lock;
+                 held = true;
+                 while (!release) {
+                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                 }
+             });
+             while (!held) {
+                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
+             }
+         },
+         [&] {
+             release = true;
+             writer.join();
+             WriterLock::setTimeoutForTesting(-1);
+         },
+         "another thread of this program is writing the repository"},
+    };
+    for (const auto& f : faults) {
+        const std::string file = workFile(std::string(f.label) + ".txt", f.label);
+        ui.messages.clear();
+        f.arm();
+        const auto failed = add({file});
+        f.disarm();
+        ASSERT_EQ(failed.failures.size(), 1u) << f.label;
+        EXPECT_EQ(failed.failures[0].reason.rfind(f.reason, 0), 0u)
+            << f.label << ": " << failed.failures[0].reason;
+        EXPECT_EQ(uidOf(file), "") << f.label;
+        EXPECT_EQ(ui.messages.size(), 1u) << f.label;
+    }
 }
 
 TEST_P(AddNewVersionTest, ProgressShowsTheFileAndCancelStopsAfterTheCurrentOne) {
@@ -146,14 +261,22 @@ TEST(AddNewVersionSizeNote, WholeSizeInThousandsRoundedDown) {
     EXPECT_EQ(AddNewVersion::sizeNoteOf(dir.path() + "/missing"), "Size: ");
 }
 
-// This platform's chooser, its accept button relabelled.
-TEST(AddChooser, AcceptButtonReadsAdd) {
+// This platform's chooser: its accept button relabelled, and the chosen
+// files named as the file system names them.
+TEST(AddChooser, AcceptButtonReadsAddAndNamesComeAsTheyAre) {
     wxFileDialog chooser(nullptr, "Add  new file versions", wxEmptyString, wxEmptyString,
                          AddNewVersion::kWildcard,
                          wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     EXPECT_NE(acceptButtonLabel(chooser), "Add");
     ASSERT_TRUE(labelAcceptButton(chooser, "Add"));
     EXPECT_EQ(acceptButtonLabel(chooser), "Add");
+
+    TempDir dir;
+    const std::string latin = dir.path() + "/caf\xe9.txt";
+    writeFile(latin, "x");
+    auto* widget = GTK_FILE_CHOOSER(chooser.GetHandle());
+    gtk_file_chooser_select_filename(widget, latin.c_str());
+    EXPECT_TRUE(pumpUntil([&] { return chosenPaths(chooser) == std::vector<std::string>{latin}; }));
 }
 
 // The command in the main window: the chooser, then a new browse tree.

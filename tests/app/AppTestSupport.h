@@ -109,9 +109,14 @@ public:
         helpRequests.push_back(book.utf8_string() + " @ " + topic.utf8_string());
         return true;
     }
-    bool launchAndWait(const std::string& path) override {
+    bool launchAndWait(wxWindow*, const std::string& path) override {
         launched.push_back(path);
         return onLaunch ? onLaunch(path) : true;
+    }
+    // Notes the content type and answers `chosenApplication`.
+    std::string chooseApplication(wxWindow*, const std::string& contentType) override {
+        chooserTypes.push_back(contentType);
+        return chosenApplication;
     }
 
     std::vector<std::string> texts() const {
@@ -133,6 +138,8 @@ public:
     std::vector<std::string> helpRequests;
     std::vector<std::string> launched;
     std::function<bool(const std::string&)> onLaunch;
+    std::vector<std::string> chooserTypes;
+    std::string chosenApplication;
 
 private:
     UserInterface* m_previous = nullptr;

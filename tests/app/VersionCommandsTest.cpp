@@ -10,6 +10,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <deque>
+#include <functional>
 #include <string>
 
 #include "app/commands/EditDialog.h"
@@ -130,34 +132,54 @@ TEST_P(VersionCommandsTest, DeleteDestroysEveryItemOnlyWhenConfirmed) {
     EXPECT_EQ(readFile(other), "bee");
 }
 
-TEST_P(VersionCommandsTest, GetRestoresEveryRevisionAndReportsFailures) {
+TEST_P(VersionCommandsTest, GetAsksBeforeReplacingUnarchivedWorkAndReportsTheOutcome) {
     twoRevisions("a/a.txt");
-    // Versioned files only: asked for a revision, nothing restored.
-    ListWalk files({{file, ""}});
-    VersionCommands::restoreItems(nullptr, files);
-    EXPECT_EQ(ui.texts(), std::vector<std::string>({strings::text(strings::kSelectToOpen)}));
-    EXPECT_EQ(ui.messages[0].style, wxOK | wxICON_INFORMATION);
-    EXPECT_EQ(readFile(path), "two!");
-
-    const std::string other = workFile("b.txt", "bee");
-    const std::string otherFile = versionFile(other);
-    const std::string otherFirst = revisionsOf(otherFile).at(0);
-    writeFile(other, "changed");
-    ListWalk walk({{file, first}, {file, ""}, {otherFile, otherFirst}});
-    VersionCommands::restoreItems(nullptr, walk);
-    EXPECT_EQ(ui.texts().back(), "Get operation has succesfully completed");
-    EXPECT_EQ(ui.messages.back().style, wxOK | wxICON_INFORMATION);
-    EXPECT_EQ(readFile(path), "one");
-    EXPECT_EQ(readFile(other), "bee");
+    const std::string done = strings::text(strings::kGetComplete);
+    const std::string ask =
+        wxString::Format(strings::text(strings::kConfirmReplaceWork), path, "1").utf8_string();
+    // One after the other on the same working file.
+    const struct {
+        const char* label;
+        std::function<void()> prepare;
+        std::string revision;
+        std::deque<int> answers;
+        std::vector<std::string> asked;
+        std::string after;
+    } cases[] = {
+        {"versioned files only", [] {}, "", {}, {strings::text(strings::kSelectToOpen)}, "two!"},
+        {"no working file", [&] { ::unlink(path.c_str()); }, first, {}, {done}, "one"},
+        {"as archived", [] {}, second, {}, {done}, "two!"},
+        {"changed, kept", [&] { writeFile(path, "changed"); }, first, {wxCANCEL}, {ask}, "changed"},
+        {"changed, replaced", [] {}, first, {wxOK}, {ask, done}, "one"},
+    };
+    for (const auto& c : cases) {
+        c.prepare();
+        ui.messages.clear();
+        ui.answers = c.answers;
+        ListWalk walk({{file, c.revision}});
+        VersionCommands::restoreItems(nullptr, walk);
+        EXPECT_EQ(ui.texts(), c.asked) << c.label;
+        EXPECT_EQ(readFile(path), c.after) << c.label;
+        for (const AskedMessage& m : ui.messages) {
+            EXPECT_EQ(m.style, m.text == ask ? wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_WARNING
+                                             : wxOK | wxICON_INFORMATION)
+                << c.label;
+        }
+    }
 
     // The working file's folder is now a file: that restore cannot write;
     // the other is restored all the same.
-    writeFile(other, "changed");
+    const std::string other = workFile("b.txt", "bee");
+    const std::string otherFile = versionFile(other);
+    const std::string otherFirst = revisionsOf(otherFile).at(0);
+    ::unlink(other.c_str());
     ASSERT_EQ(::unlink(path.c_str()), 0);
     ASSERT_EQ(::rmdir(fs::parentPath(path).c_str()), 0);
     writeFile(fs::parentPath(path), "in the way");
+    ListWalk walk({{file, first}, {otherFile, otherFirst}});
+    ui.messages.clear();
     VersionCommands::restoreItems(nullptr, walk);
-    EXPECT_EQ(ui.texts().back(), strings::text(strings::kGetIncomplete));
+    EXPECT_EQ(ui.texts(), std::vector<std::string>({strings::text(strings::kGetIncomplete)}));
     EXPECT_EQ(readFile(other), "bee");
 }
 
