@@ -19,9 +19,10 @@ class wxToolBar;
 // view made by the left pane) and the status bar band.
 //
 // Commands arrive as wxEVT_MENU with the ids of CommandIds.h (as wx ids,
-// toWxId), from the menu, the accelerator table and the toolbar alike. Events of the controls
+// toWxId), from the menu, the keys (commandForKey, read before the focused
+// control sees them) and the toolbar alike. Events of the controls
 // inside the panes reach this window on their way up; it hands them to the pane they come from,
-// except the right pane's in-place edits and clicks, which it handles itself.
+// except the right pane's in-place edits, clicks and selection changes, which it handles itself.
 class MainWindow : public wxFrame {
 public:
     MainWindow();
@@ -67,6 +68,7 @@ protected:
 
 private:
     void placeLeftPane();
+    void focusLeftPane();
     void checkPaneKind(bool browse);
     void ready();
     void closeOrDefer();
@@ -75,6 +77,7 @@ private:
 
     // Every command: dispatched by its command id.
     void onCommand(wxCommandEvent& event);
+    void onKey(wxKeyEvent& event);
     void onAddNewVersion(wxCommandEvent& event);
     void onExit(wxCommandEvent& event);
     void onEdit(wxCommandEvent& event);

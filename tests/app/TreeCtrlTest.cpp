@@ -1,8 +1,10 @@
 // The browse tree in the program's main window: nodes read when first
 // expanded, images that follow expansion, the three views of the right pane
-// with their command states, archive names with "@", in-place edits.
+// with their command states (keyboard selection included), archive names
+// with "@", in-place edits.
 
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include "core/ArchiveRoot.h"
 #include "tests/app/TreeTestSupport.h"
@@ -138,6 +140,24 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
 
     select(root());
     EXPECT_EQ(versionCommandStates(window), "0000");
+}
+
+// Rows chosen with the arrow keys count as clicked ones.
+TEST_P(TreeCtrlTest, KeyboardSelectionInTheListSetsTheCommands) {
+    DisplayInputLock inputLock;
+    const std::string uid = version(docPath("plan.txt"));
+    addRevision(uid, "second");
+    start();
+    select(nodeOf(docPath("plan.txt")));
+    EXPECT_EQ(versionCommandStates(window), "1001");
+    ASSERT_TRUE(focus(window->rightPane()->getWindow()));
+    bool enabled = false;
+    for (int attempt = 0; attempt < 3 && !enabled; ++attempt) {
+        wxUIActionSimulator keys;
+        keys.Char(WXK_DOWN);
+        enabled = pumpUntil([&] { return versionCommandStates(window) == "1111"; }, 1000);
+    }
+    EXPECT_TRUE(enabled);
 }
 
 TEST_P(TreeCtrlTest, InPlaceEditsStoreNameAndNoteOnly) {
