@@ -106,7 +106,7 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
     select(nodeOf(folderPath()));
     ASSERT_NE(pane<IconView>(), nullptr);
     EXPECT_EQ(pane<IconView>()->rows(),
-              (Rows{{"mail@home.txt", "ZEB"}, {"Meeting 10@30.odt", "ZEB"}, {"sub", "Folder"}}));
+              (Rows{{"mail@home.txt", "ZEB"}, {"Meeting 10:30.odt", "ZEB"}, {"sub", "Folder"}}));
     EXPECT_EQ(versionCommandStates(window), "0000");
 
     // A versioned file lists its revisions, the UID hidden in cell 4.
@@ -140,6 +140,38 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
 
     select(root());
     EXPECT_EQ(versionCommandStates(window), "0000");
+}
+
+TEST_P(TreeCtrlTest, FilesSharingAnArchiveNameKeepTheirNamesNodesAndRevisions) {
+    const std::string colon = docPath("Meeting 10:30.txt");
+    const std::string at = docPath("Meeting 10@30.txt");
+    const std::string colonUid = version(colon);
+    addRevision(colonUid, "second");
+    const std::string atUid = version(at);
+    start();
+    const wxTreeItemId folder = nodeOf(folderPath());
+    control()->Expand(folder);
+    const std::vector<std::string> names = {"Meeting 10:30.txt", "Meeting 10@30.txt"};
+    ASSERT_EQ(labels(folder), names);
+    select(folder);
+    EXPECT_EQ(pane<IconView>()->rows(), (Rows{{names[0], "ZEB"}, {names[1], "ZEB"}}));
+
+    // Each node has its own file's revisions, in the tree and the list.
+    const std::vector<wxTreeItemId> files = children(folder);
+    const std::pair<std::string, std::string> owners[] = {{colon, colonUid}, {at, atUid}};
+    for (size_t i = 0; i < 2; ++i) {
+        control()->Expand(files[i]);
+        EXPECT_EQ(labels(files[i], true), revisionsOf(owners[i].second));
+        select(files[i]);
+        EXPECT_EQ(tree->selectContext()->selectedPath(), owners[i].first);
+        EXPECT_EQ(pane<ReportView>()->rows().size(), revisionsOf(owners[i].second).size());
+    }
+
+    // Deleting one leaves the other, whose copies keep the directory.
+    selectInTree(files[0]);
+    menuCommand(window, kCmdDelete);
+    EXPECT_EQ(labels(folder), std::vector<std::string>{names[1]});
+    EXPECT_EQ(labels(children(folder)[0], true), revisionsOf(atUid));
 }
 
 // Rows chosen with the arrow keys count as clicked ones.
