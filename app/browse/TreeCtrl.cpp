@@ -92,6 +92,12 @@ void splitLast(const std::string& relative, std::string& parent, std::string& la
     }
 }
 
+// What finds a node again in a new tree: a versioned file's identifier,
+// else the entry's name.
+const std::string& placeKey(const NodeRecord& record) {
+    return record.isVersionedFile() ? record.file.uid : record.name;
+}
+
 UID uidOf(const std::string& text) {
     UID uid = UID::none();
     uid = text.c_str();
@@ -125,8 +131,10 @@ TreeCtrl::TreeCtrl(wxWindow* mainWindow) : m_mainWindow(mainWindow) {
     }
     const wxTreeItemId root = populate(wxTreeItemId(), false);
     populate(root, false);
-    // The Browse command shows the first visible node, the root.
-    selectNode(mainWindow, root);
+    // The Browse command shows the first visible node, the root, unless the
+    // main window had a tree before: then the node that tree had selected.
+    MainWindow* main = this->mainWindow();
+    selectNode(mainWindow, main ? reopen(root, main->browsePlace()) : root);
 }
 
 TreeCtrl::~TreeCtrl() {
@@ -350,6 +358,9 @@ void TreeCtrl::onSelectionChanged(wxWindow* mainWindow, const wxTreeItemId& node
     m_selectionLost = false;
     m_folderEntries.clear();
 
+    if (main) {
+        main->setBrowsePlace(placeOf(node));
+    }
     const std::string relative = relativePath(node);
     VersionedPath file;
     if (versionedFileOf(node, file)) {
@@ -616,6 +627,40 @@ void TreeCtrl::selectNode(wxWindow* mainWindow, const wxTreeItemId& node) {
     m_tree->SelectItem(node);
     m_selecting = false;
     onSelectionChanged(mainWindow, node);
+}
+
+std::vector<std::string> TreeCtrl::placeOf(const wxTreeItemId& node) const {
+    std::vector<std::string> place;
+    for (const NodeRecord* record = nodeRecord(nodeNumber(node)); record;
+         record = nodeRecord(nodeNumber(record->parent))) {
+        place.insert(place.begin(), placeKey(*record));
+    }
+    return place;
+}
+
+wxTreeItemId TreeCtrl::reopen(const wxTreeItemId& root, const std::vector<std::string>& place) {
+    wxTreeItemId node = root;
+    for (const std::string& key : place) {
+        // The events of the expansion reach no pane while the tree is being
+        // made: read the children here.
+        onExpanding(node);
+        m_tree->Expand(node);
+        wxTreeItemId next;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId c = m_tree->GetFirstChild(node, cookie); c.IsOk() && !next.IsOk();
+             c = m_tree->GetNextChild(node, cookie)) {
+            const NodeRecord* record = nodeRecord(nodeNumber(c));
+            if (record && placeKey(*record) == key) {
+                next = c;
+            }
+        }
+        if (!next.IsOk()) {
+            break;  // gone since: its nearest ancestor that is left
+        }
+        node = next;
+    }
+    m_tree->EnsureVisible(node);
+    return node;
 }
 
 void TreeCtrl::reselectIfLost(wxWindow* mainWindow) {

@@ -49,6 +49,9 @@ struct NodeRecord {
 // names. Archive names with "@" may stand for ":" in the working path: a
 // versioned file's node holds the path FILETABLE has for it (ArchiveFolder),
 // and its revisions are that file's own.
+//
+// A new tree opens where the previous one of the main window was: the nodes
+// down to the one last selected are expanded again and it is selected.
 class TreeCtrl : public Control, public SelectionWalk {
 public:
     // Makes the tree on the main window, reads the root's children and
@@ -122,6 +125,11 @@ private:
     // The versioned file a node stands for; false for other nodes.
     bool versionedFileOf(const wxTreeItemId& node, VersionedPath& file) const;
 
+    // Where the tree is: a key for each node from below the root down to
+    // `node` (a versioned file's identifier, else the entry's name); and the
+    // way back there in a new tree.
+    std::vector<std::string> placeOf(const wxTreeItemId& node) const;
+    wxTreeItemId reopen(const wxTreeItemId& root, const std::vector<std::string>& place);
 
     // The three views of the right pane.
     void showRevisions(MainWindow* mainWindow, const std::string& fileUid);

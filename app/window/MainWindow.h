@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/window/MainLayout.h"
 
@@ -55,6 +57,11 @@ public:
     void browse();
     void search();
 
+    // Where the browse tree was (TreeCtrl keeps it up to date): a new tree
+    // opens there.
+    const std::vector<std::string>& browsePlace() const { return m_browsePlace; }
+    void setBrowsePlace(std::vector<std::string> place) { m_browsePlace = std::move(place); }
+
     // Lays the bands and panes out for the current client size.
     void layoutPanes();
 
@@ -101,4 +108,5 @@ private:
     bool m_browsing = true;
     bool m_closeAfterWait = false;
     Procedure m_addNewVersion;
+    std::vector<std::string> m_browsePlace;
 };

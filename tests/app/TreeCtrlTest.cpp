@@ -1,7 +1,7 @@
 // The browse tree in the program's main window: nodes read when first
 // expanded, images that follow expansion, the three views of the right pane
 // with their command states (keyboard selection included), archive names
-// with "@", in-place edits.
+// with "@", in-place edits, a new tree opening where the last one was.
 
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -172,6 +172,48 @@ TEST_P(TreeCtrlTest, FilesSharingAnArchiveNameKeepTheirNamesNodesAndRevisions) {
     menuCommand(window, kCmdDelete);
     EXPECT_EQ(labels(folder), std::vector<std::string>{names[1]});
     EXPECT_EQ(labels(children(folder)[0], true), revisionsOf(atUid));
+}
+
+TEST_P(TreeCtrlTest, ANewTreeOpensWhereTheLastOneWas) {
+    const std::string plan = docPath("sub/plan.txt");
+    const std::string uid = version(plan);
+    start();
+    const std::string revision = revisionsOf(uid)[0];
+    select(nodeOf(plan + "/" + revision));
+    const auto opened = [&](const std::string& selected) {
+        const wxTreeItemId node = control()->GetSelection();
+        EXPECT_EQ(tree->selectedNode(), node);
+        EXPECT_EQ(tree->selectContext()->selectedPath(), selected);
+        for (wxTreeItemId up = control()->GetItemParent(node); up.IsOk();
+             up = control()->GetItemParent(up)) {
+            EXPECT_TRUE(control()->IsExpanded(up));
+        }
+    };
+
+    // Browse reads the archive again: a file versioned meanwhile is there.
+    version(docPath("sub/new.txt"));
+    menuCommand(window, kCmdBrowse);
+    tree = dynamic_cast<TreeCtrl*>(window->leftPane());
+    opened(plan + "/" + revision);
+    EXPECT_NE(pane<EditView>(), nullptr);
+    EXPECT_EQ(labels(nodeOf(docPath("sub"))), (std::vector<std::string>{"new.txt", "plan.txt"}));
+
+    // Add New Version builds it again, at the same place.
+    ui.files.paths = {docPath("sub/added.txt")};
+    writeFile(ui.files.paths[0], "added");
+    menuCommand(window, kCmdAddNewVersion);
+    tree = dynamic_cast<TreeCtrl*>(window->leftPane());
+    opened(plan + "/" + revision);
+    EXPECT_EQ(labels(nodeOf(docPath("sub"))).size(), 3u);
+
+    // A node that went: its nearest ancestor that is left.
+    select(nodeOf(docPath("sub/new.txt")));
+    UID gone;
+    gone = uidOf(docPath("sub/new.txt")).c_str();
+    ASSERT_TRUE(VersionedFile(gone).destroy());
+    window->browse();
+    tree = dynamic_cast<TreeCtrl*>(window->leftPane());
+    opened(docPath("sub"));
 }
 
 // Rows chosen with the arrow keys count as clicked ones.
