@@ -50,16 +50,9 @@ std::string likeCondition(const std::string& pattern, bool negated = false) {
            Statements::quote(pattern) + " ESCAPE '" + kLikeEscape + "'";
 }
 
-// Of two paths with the same archive form, the one that is the plain
-// working path wins; otherwise the first one found stays.
-void offer(std::map<std::string, VersionedPath>& files, const std::string& name, VersionedPath file,
-           const std::string& plainPath) {
-    auto found = files.find(name);
-    if (found == files.end()) {
-        files.emplace(name, std::move(file));
-    } else if (file.path == plainPath && found->second.path != plainPath) {
-        found->second = std::move(file);
-    }
+std::string lastPiece(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 unsigned char lowerAscii(unsigned char c) {
@@ -134,31 +127,29 @@ std::string ArchiveFolder::likeText(const std::string& text) {
     return pattern;
 }
 
-bool ArchiveFolder::findVersionedFile(const std::string& relative, VersionedPath& found) {
+std::vector<VersionedPath> ArchiveFolder::filesAt(const std::string& relative) {
+    std::vector<VersionedPath> files;
     if (relative.empty()) {
-        return false;
+        return files;
     }
-    const std::string plainPath = "/" + relative;
-    std::map<std::string, VersionedPath> files;
     // The pattern also lets through paths that differ in the case of ASCII
     // letters (SQLite's LIKE ignores it); the archive form decides.
     forEachFile(likeCondition("/" + likeText(relative)), [&](VersionedPath file) {
         if (ArchiveRoot::archiveForm(file.path) == relative) {
-            offer(files, relative, std::move(file), plainPath);
+            files.push_back(std::move(file));
         }
     });
-    if (files.empty()) {
-        return false;
-    }
-    found = files.begin()->second;
-    return true;
+    std::sort(files.begin(), files.end(), [](const VersionedPath& a, const VersionedPath& b) {
+        return listsBefore(a.path, b.path);
+    });
+    return files;
 }
 
-std::map<std::string, VersionedPath> ArchiveFolder::versionedChildren(const std::string& relative) {
+std::map<std::string, std::vector<VersionedPath>> ArchiveFolder::versionedChildren(
+    const std::string& relative) {
     const std::string prefix = relative.empty() ? "/" : "/" + likeText(relative) + "/";
     const std::string parentForm = relative.empty() ? std::string() : relative + "/";
-    const std::string plainParent = relative.empty() ? std::string() : "/" + relative;
-    std::map<std::string, VersionedPath> files;
+    std::map<std::string, std::vector<VersionedPath>> files;
     // Paths one level below the folder: below the prefix, without a further
     // separator.
     forEachFile(likeCondition(prefix + "%") + " AND " + likeCondition(prefix + "%/%", true),
@@ -169,29 +160,42 @@ std::map<std::string, VersionedPath> ArchiveFolder::versionedChildren(const std:
                         return;
                     }
                     const std::string name = form.substr(parentForm.size());
-                    if (name.find('/') != std::string::npos) {
-                        return;
+                    if (name.find('/') == std::string::npos) {
+                        files[name].push_back(std::move(file));
                     }
-                    offer(files, name, std::move(file), plainParent + "/" + name);
                 });
+    for (auto& named : files) {
+        std::sort(named.second.begin(), named.second.end(),
+                  [](const VersionedPath& a, const VersionedPath& b) {
+                      return listsBefore(lastPiece(a.path), lastPiece(b.path));
+                  });
+    }
     return files;
 }
 
-std::map<std::string, std::string> ArchiveFolder::revisionVersions(const std::string& fileUid) {
-    std::map<std::string, std::string> versions;
+std::vector<ArchiveEntry> ArchiveFolder::revisionsOf(const VersionedPath& file) {
+    std::vector<ArchiveEntry> entries;
     UID uid = UID::none();
-    uid = fileUid.c_str();
+    uid = file.uid.c_str();
     const int count = VersionedObject::getNumRevs(uid);
     if (count <= 0) {
-        return versions;
+        return entries;
     }
     std::unique_ptr<RevisionListElement[]> revisions(new RevisionListElement[count]);
     int filled = 0;
     VersionedObject::getRevisions(uid, revisions.get(), count, &filled);
     for (int i = 0; i < filled; ++i) {
-        versions.emplace(revisions[i][4], revisions[i][0]);
+        ArchiveEntry entry;
+        entry.name = revisions[i][4];
+        entry.label = revisions[i][0];
+        entry.workingPath = file.path + "/" + entry.name;
+        entries.push_back(std::move(entry));
     }
-    return versions;
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const ArchiveEntry& a, const ArchiveEntry& b) {
+                         return versionNumber(a.label) < versionNumber(b.label);
+                     });
+    return entries;
 }
 
 bool ArchiveFolder::read(std::vector<ArchiveEntry>& entries, bool forTree) const {
@@ -206,15 +210,13 @@ bool ArchiveFolder::read(std::vector<ArchiveEntry>& entries, bool forTree) const
     const bool anyFile = std::any_of(listed.begin(), listed.end(),
                                      [](const fs::DirEntry& e) { return !e.isDirectory; });
 
-    const std::map<std::string, VersionedPath> children =
-        anyDirectory ? versionedChildren(m_relative) : std::map<std::string, VersionedPath>();
-    // Plain files are revisions of the versioned file this directory is.
-    VersionedPath self;
-    const bool selfFound = forTree && anyFile && findVersionedFile(m_relative, self);
-    const std::map<std::string, std::string> versions =
-        selfFound ? revisionVersions(self.uid) : std::map<std::string, std::string>();
+    const std::map<std::string, std::vector<VersionedPath>> children =
+        anyDirectory ? versionedChildren(m_relative)
+                     : std::map<std::string, std::vector<VersionedPath>>();
+    // Plain files are copies of the versioned files whose directory this
+    // is; those show as their revisions. Copies nobody claims stay visible.
+    const bool claimed = anyFile && !filesAt(m_relative).empty();
     const std::string plain = plainWorkingPath();
-    const std::string fileBase = selfFound ? self.path : plain;
 
     entries.reserve(listed.size());
     for (fs::DirEntry& item : listed) {
@@ -222,22 +224,13 @@ bool ArchiveFolder::read(std::vector<ArchiveEntry>& entries, bool forTree) const
         entry.name = std::move(item.name);
         entry.isDirectory = item.isDirectory;
         entry.label = entry.name;
-        if (entry.isDirectory) {
-            entry.kind = forTree ? classify(directory + "/" + entry.name) : kEmptyDirectory;
-            const auto found = children.find(entry.name);
-            if (found != children.end()) {
-                entry.workingPath = found->second.path;
-                entry.uid = found->second.uid;
-            } else {
-                entry.workingPath = plain + "/" + entry.name;
+        entry.workingPath = plain + "/" + entry.name;
+        if (!entry.isDirectory) {
+            if (claimed) {
+                continue;
             }
-        } else {
-            entry.workingPath = fileBase + "/" + entry.name;
-            const auto version = versions.find(entry.name);
-            if (version != versions.end()) {
-                entry.label = version->second;
-            } else if (forTree) {
-                // A copy without a revision row: whatever the revision gives.
+            if (forTree) {
+                // A copy without a versioned file: whatever its revision gives.
                 UID uid = UID::none();
                 uid = entry.name.c_str();
                 RevisionObject revision(uid);
@@ -245,22 +238,46 @@ bool ArchiveFolder::read(std::vector<ArchiveEntry>& entries, bool forTree) const
                 revision.getVersion(text, sizeof text);
                 entry.label = text;
             }
+            entries.push_back(std::move(entry));
+            continue;
         }
-        entries.push_back(std::move(entry));
-    }
-    // Folders first, by name; then revisions, by version.
-    std::sort(entries.begin(), entries.end(), [](const ArchiveEntry& a, const ArchiveEntry& b) {
-        if (a.isDirectory != b.isDirectory) {
-            return a.isDirectory;
+        const auto found = children.find(entry.name);
+        const bool versioned = found != children.end();
+        if (forTree || versioned) {
+            entry.kind = classify(directory + "/" + entry.name);
         }
-        if (!a.isDirectory) {
-            const long long x = versionNumber(a.label);
-            const long long y = versionNumber(b.label);
-            if (x != y) {
-                return x < y;
+        if (versioned) {
+            for (const VersionedPath& file : found->second) {
+                ArchiveEntry own = entry;
+                own.kind = kVersionedFileDirectory;
+                own.workingPath = file.path;
+                own.uid = file.uid;
+                own.label = lastPiece(file.path);
+                entries.push_back(std::move(own));
             }
         }
-        return listsBefore(a.name, b.name);
-    });
+        // A directory of versioned files is a folder too when it holds
+        // folders.
+        if (!versioned || entry.kind == kFolderDirectory) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    // Directories first, by what they show; then revisions, by version.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const ArchiveEntry& a, const ArchiveEntry& b) {
+                         if (a.isDirectory != b.isDirectory) {
+                             return a.isDirectory;
+                         }
+                         if (!a.isDirectory) {
+                             const long long x = versionNumber(a.label);
+                             const long long y = versionNumber(b.label);
+                             if (x != y) {
+                                 return x < y;
+                             }
+                         } else if (a.label != b.label) {
+                             return listsBefore(a.label, b.label);
+                         }
+                         return listsBefore(a.name, b.name);
+                     });
     return true;
 }

@@ -13,9 +13,10 @@
 // relative archive path of a working path is ArchiveRoot::archiveForm. The
 // archive names of a versioned file's path are its pieces with every ":"
 // turned into "@", so an archive name cannot simply be turned back: "@" may
-// also be a real character of the name. The versioned files below a folder
-// are therefore found by mapping the paths FILETABLE holds to their archive
-// form, all entries of a folder with one query.
+// also be a real character of the name, and "a:b" and "a@b" share the
+// object directory "a@b". The versioned files below a folder are therefore
+// found by mapping the paths FILETABLE holds to their archive form, all
+// entries of a folder with one query, and each keeps its own name.
 
 // What a directory of the archive holds, told by its first entry in listing
 // order.
@@ -32,19 +33,22 @@ struct VersionedPath {
     std::string uid;
 };
 
-// One entry of an archive folder.
+// One entry of an archive folder. A directory that is the object directory
+// of several versioned files gives one entry for each of them.
 struct ArchiveEntry {
     std::string name;  // the directory entry's name
     bool isDirectory = false;
-    // For a directory, what it holds; kEmptyDirectory for a plain file.
+    // For a directory, what it holds; kEmptyDirectory for a plain file. A
+    // versioned file's entry is kVersionedFileDirectory.
     int kind = kEmptyDirectory;
     // Where the item lives in the user's file system: FILETABLE's path for a
     // versioned file, else the folder's working path + "/" + name.
     std::string workingPath;
     // The versioned file's identifier when the entry is one; else empty.
     std::string uid;
-    // What the tree shows: the name, or for a revision (a plain file in a
-    // versioned file's directory) its version number.
+    // What the tree and the folder listing show: the name; for a versioned
+    // file the last piece of its path in FILETABLE ("10:30.txt", not the
+    // archive name "10@30.txt"); for a revision its version number.
     std::string label;
 
     bool isVersionedFile() const { return !uid.empty(); }
@@ -64,12 +68,17 @@ public:
     // path where no versioned file says better.
     std::string plainWorkingPath() const;
 
-    // The folder's entries in listing order, the versioned files among them
-    // found with one query. For the tree (`forTree`) each directory is also
-    // classified and, in a versioned file's directory, the revisions are
-    // labelled with their versions; otherwise kinds stay kEmptyDirectory and
-    // labels the names. False (and no entries) when the directory cannot be
-    // listed.
+    // The folder's entries in listing order (directories by label, then
+    // plain files by version), the versioned files among them found with one
+    // query. A directory that versioned files map to gives an entry for each
+    // of them, and one of its own only when it also holds folders. Plain
+    // files are listed only where no versioned file claims the directory:
+    // the revisions of a versioned file are its REVTABLE rows (revisionsOf),
+    // not whatever lies in its directory. For the tree (`forTree`) each
+    // directory is also classified and such unclaimed copies are labelled
+    // with the version their revision gives; otherwise kinds stay
+    // kEmptyDirectory and labels the names. False (and no entries) when the
+    // directory cannot be listed.
     bool read(std::vector<ArchiveEntry>& entries, bool forTree = true) const;
 
     // Listing order: names compared letter by letter without regard to the
@@ -79,19 +88,20 @@ public:
     // What the directory `directory` holds (ArchiveKind).
     static int classify(const std::string& directory);
 
-    // The versioned file whose archive form is `relative`. When FILETABLE
-    // holds several (a path with ":" and one with "@" at that place), the one
-    // whose path is the plain working path wins, else the first. False when
-    // there is none or `relative` is empty.
-    static bool findVersionedFile(const std::string& relative, VersionedPath& found);
+    // The versioned files whose archive form is `relative` (several when
+    // paths differing in ":" and "@" share it), in listing order of their
+    // paths. None when `relative` is empty.
+    static std::vector<VersionedPath> filesAt(const std::string& relative);
 
     // The versioned files directly below the folder `relative`, by archive
-    // name (first one kept, plain working path preferred).
-    static std::map<std::string, VersionedPath> versionedChildren(const std::string& relative);
+    // name, each name's files in listing order of their own names.
+    static std::map<std::string, std::vector<VersionedPath>> versionedChildren(
+        const std::string& relative);
 
-    // The versions of the revisions of the versioned file `fileUid`, by the
-    // revision's identifier text.
-    static std::map<std::string, std::string> revisionVersions(const std::string& fileUid);
+    // The revisions of a versioned file, its REVTABLE rows, in version
+    // order: named by the revision's identifier text, labelled with its
+    // version, working path the file's path + "/" + identifier.
+    static std::vector<ArchiveEntry> revisionsOf(const VersionedPath& file);
 
     // A LIKE pattern (escape character "!") that matches every "/"-form path
     // whose archive form could be `text`: "%", "_" and "!" escaped, each "@"

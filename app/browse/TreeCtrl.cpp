@@ -92,6 +92,12 @@ void splitLast(const std::string& relative, std::string& parent, std::string& la
     }
 }
 
+// What finds a node again in a new tree: a versioned file's identifier,
+// else the entry's name.
+const std::string& placeKey(const NodeRecord& record) {
+    return record.isVersionedFile() ? record.file.uid : record.name;
+}
+
 UID uidOf(const std::string& text) {
     UID uid = UID::none();
     uid = text.c_str();
@@ -125,8 +131,10 @@ TreeCtrl::TreeCtrl(wxWindow* mainWindow) : m_mainWindow(mainWindow) {
     }
     const wxTreeItemId root = populate(wxTreeItemId(), false);
     populate(root, false);
-    // The Browse command shows the first visible node, the root.
-    selectNode(mainWindow, root);
+    // The Browse command shows the first visible node, the root, unless the
+    // main window had a tree before: then the node that tree had selected.
+    MainWindow* main = this->mainWindow();
+    selectNode(mainWindow, main ? reopen(root, main->browsePlace()) : root);
 }
 
 TreeCtrl::~TreeCtrl() {
@@ -230,9 +238,13 @@ int TreeCtrl::classifyNode(const wxTreeItemId& node) const {
     return ArchiveFolder::classify(nodePath(node));
 }
 
-wxTreeItemId TreeCtrl::addNode(const wxTreeItemId& parent, const std::string& name,
-                               const std::string& label, int image) {
-    m_records.push_back(NodeRecord{parent, name});
+wxTreeItemId TreeCtrl::addNode(const wxTreeItemId& parent, const ArchiveEntry& entry, int image) {
+    const std::string& name = entry.name;
+    const std::string& label = entry.label;
+    m_records.push_back(NodeRecord{parent, name, VersionedPath{}});
+    if (entry.isVersionedFile()) {
+        m_records.back().file = VersionedPath{entry.workingPath, entry.uid};
+    }
     const int number = static_cast<int>(m_records.size());
     return m_tree->AppendItem(parent, labelText(label), image, image, new NodeNumber(number));
 }
@@ -252,21 +264,26 @@ wxTreeItemId TreeCtrl::populate(const wxTreeItemId& parent, bool placeholderOnly
                                    new NodeNumber(0));
     }
     std::vector<ArchiveEntry> entries;
-    if (!ArchiveFolder(ArchiveRoot::path(), relativePath(parent)).read(entries)) {
+    VersionedPath file;
+    if (versionedFileOf(parent, file)) {
+        // A versioned file's revisions are its own rows, wherever its
+        // directory is shared.
+        entries = ArchiveFolder::revisionsOf(file);
+    } else if (!ArchiveFolder(ArchiveRoot::path(), relativePath(parent)).read(entries)) {
         return wxTreeItemId();
     }
     wxTreeItemId last;
     for (const ArchiveEntry& entry : entries) {
         if (entry.isRevision()) {
-            last = addNode(parent, entry.name, entry.label, m_revisionImage);
+            last = addNode(parent, entry, m_revisionImage);
         } else if (entry.kind == kVersionedFileDirectory) {
-            last = addNode(parent, entry.name, entry.label, m_fileImage);
+            last = addNode(parent, entry, m_fileImage);
             populate(last, true);
         } else if (entry.kind == kFolderDirectory) {
-            last = addNode(parent, entry.name, entry.label, m_closedFolderImage);
+            last = addNode(parent, entry, m_closedFolderImage);
             populate(last, true);
         } else {
-            last = addNode(parent, entry.name, entry.label, m_closedFolderImage);
+            last = addNode(parent, entry, m_closedFolderImage);
         }
     }
     return last;
@@ -293,11 +310,25 @@ long TreeCtrl::onNotify(wxWindow* mainWindow, wxEvent& event) {
     return 0;
 }
 
+bool TreeCtrl::isFolderNode(const wxTreeItemId& node) const {
+    VersionedPath file;
+    return !versionedFileOf(node, file) && classifyNode(node) == kFolderDirectory;
+}
+
+bool TreeCtrl::versionedFileOf(const wxTreeItemId& node, VersionedPath& file) const {
+    const NodeRecord* record = nodeRecord(nodeNumber(node));
+    if (!record || !record->isVersionedFile()) {
+        return false;
+    }
+    file = record->file;
+    return true;
+}
+
 void TreeCtrl::onExpanding(const wxTreeItemId& node) {
     if (!node.IsOk()) {
         return;
     }
-    setImage(node, classifyNode(node) == kFolderDirectory ? m_openFolderImage : m_openFileImage);
+    setImage(node, isFolderNode(node) ? m_openFolderImage : m_openFileImage);
     wxTreeItemIdValue cookie;
     const wxTreeItemId first = m_tree->GetFirstChild(node, cookie);
     if (first.IsOk() && isPlaceholder(first)) {
@@ -310,7 +341,7 @@ void TreeCtrl::onCollapsing(const wxTreeItemId& node) {
     if (!node.IsOk()) {
         return;
     }
-    setImage(node, classifyNode(node) == kFolderDirectory ? m_closedFolderImage : m_fileImage);
+    setImage(node, isFolderNode(node) ? m_closedFolderImage : m_fileImage);
 }
 
 // The right pane.
@@ -327,9 +358,12 @@ void TreeCtrl::onSelectionChanged(wxWindow* mainWindow, const wxTreeItemId& node
     m_selectionLost = false;
     m_folderEntries.clear();
 
+    if (main) {
+        main->setBrowsePlace(placeOf(node));
+    }
     const std::string relative = relativePath(node);
     VersionedPath file;
-    if (ArchiveFolder::findVersionedFile(relative, file)) {
+    if (versionedFileOf(node, file)) {
         m_selection.setSelectedPath(file.path);
         showRevisions(main, file.uid);
         m_selection.setCommandState(mainWindow, SelectContext::kVersionedFile);
@@ -339,7 +373,7 @@ void TreeCtrl::onSelectionChanged(wxWindow* mainWindow, const wxTreeItemId& node
     std::string last;
     splitLast(relative, parent, last);
     VersionedPath owner;
-    if (ArchiveFolder::findVersionedFile(parent, owner)) {
+    if (versionedFileOf(m_tree->GetItemParent(node), owner)) {
         m_selection.setSelectedPath(owner.path + "/" + last);
         showAttributes(main, last, owner.uid);
         m_selection.setCommandState(mainWindow, SelectContext::kRevision);
@@ -402,8 +436,8 @@ void TreeCtrl::showFolder(MainWindow* main, const ArchiveFolder& folder) {
     Rows rows;
     rows.reserve(entries.size());
     for (const ArchiveEntry& entry : entries) {
-        m_folderEntries[entry.name] = entry.workingPath;
-        rows.push_back({entry.name, entry.isVersionedFile() ? "ZEB" : "Folder"});
+        m_folderEntries[entry.label] = entry.workingPath;
+        rows.push_back({entry.label, entry.isVersionedFile() ? "ZEB" : "Folder"});
     }
     if (!main) {
         return;
@@ -506,14 +540,14 @@ IZEB* TreeCtrl::walkTree() {
         return nullptr;  // nothing, the root or a placeholder
     }
     VersionedPath file;
-    if (ArchiveFolder::findVersionedFile(relative, file)) {
+    if (versionedFileOf(node, file)) {
         return m_selection.resolveVersionedFile(uidOf(file.uid));
     }
     std::string parent;
     std::string last;
     splitLast(relative, parent, last);
     VersionedPath owner;
-    if (ArchiveFolder::findVersionedFile(parent, owner)) {
+    if (versionedFileOf(m_tree->GetItemParent(node), owner)) {
         return m_selection.resolveRevision(uidOf(owner.uid), uidOf(last));
     }
     return nullptr;
@@ -546,7 +580,9 @@ void TreeCtrl::dropChildNode(const std::string& name) {
     for (wxTreeItemId child = m_tree->GetFirstChild(m_selectedNode, cookie); child.IsOk();
          child = m_tree->GetNextChild(m_selectedNode, cookie)) {
         const NodeRecord* record = nodeRecord(nodeNumber(child));
-        if (record && record->name == name) {
+        const bool named = record && (record->isVersionedFile() ? fs::baseName(record->file.path)
+                                                                : record->name) == name;
+        if (named) {
             deleteNode(child);
             return;
         }
@@ -566,6 +602,13 @@ void TreeCtrl::pruneMissing(const wxTreeItemId& node) {
             fs::FileStatus status;
             known = fs::getStatus(nodePath(item), status);
             present = status.exists;
+        }
+        VersionedPath file;
+        UID uid = UID::none();
+        if (known && present && versionedFileOf(item, file)) {
+            // Its directory may hold another file's copies: the file is
+            // there while FILETABLE has it too.
+            present = VersionedFile::isFileVersioned(file.path.c_str(), uid);
         }
         if (known && !present) {
             deleteNode(item);
@@ -588,6 +631,40 @@ void TreeCtrl::selectNode(wxWindow* mainWindow, const wxTreeItemId& node) {
     m_tree->SelectItem(node);
     m_selecting = false;
     onSelectionChanged(mainWindow, node);
+}
+
+std::vector<std::string> TreeCtrl::placeOf(const wxTreeItemId& node) const {
+    std::vector<std::string> place;
+    for (const NodeRecord* record = nodeRecord(nodeNumber(node)); record;
+         record = nodeRecord(nodeNumber(record->parent))) {
+        place.insert(place.begin(), placeKey(*record));
+    }
+    return place;
+}
+
+wxTreeItemId TreeCtrl::reopen(const wxTreeItemId& root, const std::vector<std::string>& place) {
+    wxTreeItemId node = root;
+    for (const std::string& key : place) {
+        // The events of the expansion reach no pane while the tree is being
+        // made: read the children here.
+        onExpanding(node);
+        m_tree->Expand(node);
+        wxTreeItemId next;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId c = m_tree->GetFirstChild(node, cookie); c.IsOk() && !next.IsOk();
+             c = m_tree->GetNextChild(node, cookie)) {
+            const NodeRecord* record = nodeRecord(nodeNumber(c));
+            if (record && placeKey(*record) == key) {
+                next = c;
+            }
+        }
+        if (!next.IsOk()) {
+            break;  // gone since: its nearest ancestor that is left
+        }
+        node = next;
+    }
+    m_tree->EnsureVisible(node);
+    return node;
 }
 
 void TreeCtrl::reselectIfLost(wxWindow* mainWindow) {

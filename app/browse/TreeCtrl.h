@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/browse/ArchiveFolder.h"
 #include "app/commands/SelectContext.h"
 #include "app/commands/SelectionWalk.h"
 #include "app/window/Control.h"
 
-class ArchiveFolder;
 class MainWindow;
 class wxTreeCtrl;
 
@@ -21,10 +21,15 @@ constexpr int kTreeControlId = 2003;
 
 // A node of the tree that stands for an archive entry: its parent node and
 // the entry's name (for a revision, the revision's identifier; its label is
-// the version).
+// the version). A versioned file's node also holds the file (its path in
+// FILETABLE, which names the node, and its identifier); two files whose
+// paths differ only in ":" and "@" share the entry but not the node.
 struct NodeRecord {
     wxTreeItemId parent;
     std::string name;
+    VersionedPath file;
+
+    bool isVersionedFile() const { return !file.uid.empty(); }
 };
 
 // The browse tree: the archive shown as the user's own folders. Below the
@@ -42,8 +47,11 @@ struct NodeRecord {
 // names of the nodes from below the root down to it; its working path is
 // where the item lives in the user's file system, "/" followed by those
 // names. Archive names with "@" may stand for ":" in the working path: a
-// versioned file's working path is the one FILETABLE holds for that archive
-// path (ArchiveFolder).
+// versioned file's node holds the path FILETABLE has for it (ArchiveFolder),
+// and its revisions are that file's own.
+//
+// A new tree opens where the previous one of the main window was: the nodes
+// down to the one last selected are expanded again and it is selected.
 class TreeCtrl : public Control, public SelectionWalk {
 public:
     // Makes the tree on the main window, reads the root's children and
@@ -72,7 +80,8 @@ public:
     // Removes `node`, its following siblings and their descendants whose
     // archive entries no longer exist. The root and placeholders stay.
     void pruneMissing(const wxTreeItemId& node);
-    // Removes the first child of the selected node named `name`, if any.
+    // Removes the first child of the selected node named `name`, if any; a
+    // versioned file's node goes by the name it shows.
     void dropChildNode(const std::string& name);
 
     // Reads the children of `parent` from the archive and adds their nodes,
@@ -108,11 +117,19 @@ public:
 
 private:
     void makeImages();
-    wxTreeItemId addNode(const wxTreeItemId& parent, const std::string& name,
-                         const std::string& label, int image);
+    wxTreeItemId addNode(const wxTreeItemId& parent, const ArchiveEntry& entry, int image);
     void setImage(const wxTreeItemId& node, int image);
     void onExpanding(const wxTreeItemId& node);
     void onCollapsing(const wxTreeItemId& node);
+    bool isFolderNode(const wxTreeItemId& node) const;
+    // The versioned file a node stands for; false for other nodes.
+    bool versionedFileOf(const wxTreeItemId& node, VersionedPath& file) const;
+
+    // Where the tree is: a key for each node from below the root down to
+    // `node` (a versioned file's identifier, else the entry's name); and the
+    // way back there in a new tree.
+    std::vector<std::string> placeOf(const wxTreeItemId& node) const;
+    wxTreeItemId reopen(const wxTreeItemId& root, const std::vector<std::string>& place);
 
     // The three views of the right pane.
     void showRevisions(MainWindow* mainWindow, const std::string& fileUid);

@@ -1,10 +1,12 @@
 #include "app/window/MainMenu.h"
 
 #include <gtk/gtk.h>
-#include <wx/accel.h>
+#include <wx/defs.h>
 #include <wx/menu.h>
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <string>
 
 #include "app/window/CommandIds.h"
@@ -111,22 +113,40 @@ wxMenuBar* createMainMenu() {
     return bar;
 }
 
-wxAcceleratorTable createAccelerators() {
-    const wxAcceleratorEntry entries[] = {
-        {wxACCEL_CTRL, 'A', toWxId(kCmdAddNewVersion)},
-        {wxACCEL_CTRL, 'E', toWxId(kCmdEdit)},
-        {wxACCEL_CTRL, 'O', toWxId(kCmdOpen)},
-        {wxACCEL_CTRL, 'D', toWxId(kCmdDelete)},
-        {wxACCEL_CTRL, 'G', toWxId(kCmdGet)},
-        {wxACCEL_CTRL, 'B', toWxId(kCmdBrowse)},
-        {wxACCEL_CTRL, 'S', toWxId(kCmdSearch)},
-        {wxACCEL_NORMAL, WXK_F1, toWxId(kCmdContents)},
-        {wxACCEL_ALT, '/', toWxId(kCmdAbout)},
-        {wxACCEL_ALT, '?', toWxId(kCmdAbout)},
-        {wxACCEL_ALT | wxACCEL_SHIFT, '/', kCmdAbout},
-        {wxACCEL_ALT | wxACCEL_SHIFT, '?', kCmdAbout},
+int commandForKey(int keyCode, int modifiers, bool inTextField) {
+    struct Key {
+        int modifiers;
+        int keyCode;
+        int command;
     };
-    return wxAcceleratorTable(static_cast<int>(sizeof entries / sizeof entries[0]), entries);
+    static const Key kKeys[] = {
+        {wxMOD_CONTROL, 'A', kCmdAddNewVersion},
+        {wxMOD_CONTROL, 'E', kCmdEdit},
+        {wxMOD_CONTROL, 'O', kCmdOpen},
+        {wxMOD_CONTROL, 'D', kCmdDelete},
+        {wxMOD_CONTROL, 'G', kCmdGet},
+        {wxMOD_CONTROL, 'B', kCmdBrowse},
+        {wxMOD_CONTROL, 'R', kCmdBrowse},
+        {wxMOD_CONTROL, 'S', kCmdSearch},
+        {wxMOD_NONE, WXK_F1, kCmdContents},
+        {wxMOD_ALT, '/', kCmdAbout},
+        {wxMOD_ALT, '?', kCmdAbout},
+        {wxMOD_ALT | wxMOD_SHIFT, '/', kCmdAbout},
+        {wxMOD_ALT | wxMOD_SHIFT, '?', kCmdAbout},
+    };
+    // A text field's own editing keys: select all, copy, paste, cut, undo.
+    static const int kFieldKeys[] = {'A', 'C', 'V', 'X', 'Z'};
+    const int mods = modifiers & (wxMOD_CONTROL | wxMOD_ALT | wxMOD_SHIFT);
+    if (inTextField && mods == wxMOD_CONTROL &&
+        std::find(std::begin(kFieldKeys), std::end(kFieldKeys), keyCode) != std::end(kFieldKeys)) {
+        return 0;
+    }
+    for (const Key& key : kKeys) {
+        if (key.keyCode == keyCode && key.modifiers == mods) {
+            return key.command;
+        }
+    }
+    return 0;
 }
 
 wxString menuItemText(const wxMenuItem* item) {

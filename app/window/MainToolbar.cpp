@@ -26,8 +26,8 @@ const Slot kSlots[] = {
     {kCmdOpen, strings::kLabelOpen, strings::kTipOpen, "document-open", wxITEM_NORMAL},
     {kCmdDelete, strings::kLabelDelete, strings::kTipDelete, "edit-delete", wxITEM_NORMAL},
     {0, 0, 0, nullptr, wxITEM_SEPARATOR},
-    {kCmdBrowse, strings::kLabelBrowse, strings::kTipBrowse, "folder", wxITEM_RADIO},
-    {kCmdSearch, strings::kLabelSearch, strings::kTipSearch, "edit-find", wxITEM_RADIO},
+    {kCmdBrowse, strings::kLabelBrowse, strings::kTipBrowse, "folder", wxITEM_CHECK},
+    {kCmdSearch, strings::kLabelSearch, strings::kTipSearch, "edit-find", wxITEM_CHECK},
 };
 
 const wxSize kImageSize(16, 16);
@@ -73,6 +73,9 @@ wxToolBar* createMainToolbar(wxWindow* parent) {
 }
 
 void checkPaneButton(wxToolBar* toolbar, bool browse) {
-    // The two are a radio group: putting one down lets the other up.
-    toolbar->ToggleTool(toWxId(browse ? kCmdBrowse : kCmdSearch), true);
+    // Check buttons rather than a radio group: a radio button that is down
+    // sends nothing when clicked, and Browse clicked in Browse builds a new
+    // tree.
+    toolbar->ToggleTool(toWxId(kCmdBrowse), browse);
+    toolbar->ToggleTool(toWxId(kCmdSearch), !browse);
 }

@@ -1,5 +1,6 @@
 #include "app/window/MainWindow.h"
 
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
@@ -42,22 +43,6 @@ wxString textOf(int id) {
     return wxString::FromUTF8(strings::text(id));
 }
 
-// The window that has the keyboard focus when a command starts gets it back
-// when the command is done, if it still exists.
-class FocusKeeper {
-public:
-    FocusKeeper() : m_focus(wxWindow::FindFocus()) {}
-    void restore() {
-        wxWindow* focus = m_focus;
-        if (focus && !wxTheApp->IsScheduledForDestruction(focus)) {
-            focus->SetFocus();
-        }
-    }
-
-private:
-    wxWeakRef<wxWindow> m_focus;
-};
-
 bool isWithin(const wxObject* object, const wxWindow* pane) {
     const auto* window = dynamic_cast<const wxWindow*>(object);
     for (; window && pane; window = window->GetParent()) {
@@ -66,6 +51,49 @@ bool isWithin(const wxObject* object, const wxWindow* pane) {
         }
     }
     return false;
+}
+
+// The window that has the keyboard focus when a command starts gets it back
+// when the command is done, if it still exists. When it went with the
+// command (a list shown anew, a pane replaced) and nothing has the focus
+// now, the pane it was in gets it, so that the keyboard never goes dead.
+class FocusKeeper {
+public:
+    explicit FocusKeeper(MainWindow* window)
+        : m_window(window),
+          m_focus(wxWindow::FindFocus()),
+          m_inRightPane(window->rightPane() &&
+                        isWithin(m_focus.get(), window->rightPane()->getWindow())) {}
+    void restore() {
+        wxWindow* focus = m_focus;
+        if (focus && !wxTheApp->IsScheduledForDestruction(focus)) {
+            focus->SetFocus();
+            return;
+        }
+        if (wxWindow::FindFocus()) {
+            return;
+        }
+        DataView* right = m_window->rightPane();
+        Control* left = m_window->leftPane();
+        if (m_inRightPane && right) {
+            right->getWindow()->SetFocus();
+        } else if (left) {
+            left->getWindow()->SetFocus();
+        }
+    }
+
+private:
+    MainWindow* m_window;
+    wxWeakRef<wxWindow> m_focus;
+    bool m_inRightPane;
+};
+
+// Whether the keyboard focus of `frame` is in a field that edits text: a
+// text field, a spin or combo box's field, the in-place editor.
+bool textFieldHasFocus(wxWindow* frame) {
+    GtkWidget* top = frame->GetHandle();
+    GtkWidget* focus = top && GTK_IS_WINDOW(top) ? gtk_window_get_focus(GTK_WINDOW(top)) : nullptr;
+    return focus && (GTK_IS_EDITABLE(focus) || GTK_IS_TEXT_VIEW(focus));
 }
 
 PaneBox boxOf(const wxWindow* window) {
@@ -99,6 +127,7 @@ bool MainWindow::create() {
     SetMenuBar(createMainMenu());
 
     Bind(wxEVT_MENU, &MainWindow::onCommand, this);
+    Bind(wxEVT_CHAR_HOOK, &MainWindow::onKey, this);
     Bind(wxEVT_SIZE, &MainWindow::onSize, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainWindow::onClose, this);
     Bind(ZEB_EVT_SPLITTER_MOVED, &MainWindow::onSplitterMoved, this);
@@ -198,6 +227,7 @@ void MainWindow::browse() {
     m_leftPane.reset(makeBrowsePane(this));
     placeLeftPane();
     checkPaneKind(true);
+    focusLeftPane();
 }
 
 void MainWindow::search() {
@@ -205,6 +235,14 @@ void MainWindow::search() {
     m_leftPane.reset(makeSearchPane(this));
     placeLeftPane();
     checkPaneKind(false);
+    focusLeftPane();
+}
+
+// The old pane took the focus with it: the keys go to the new one.
+void MainWindow::focusLeftPane() {
+    if (m_leftPane) {
+        m_leftPane->getWindow()->SetFocus();
+    }
 }
 
 bool MainWindow::TryBefore(wxEvent& event) {
@@ -242,6 +280,13 @@ bool MainWindow::routeNotification(wxEvent& event) {
         if (SelectContext* selection = m_leftPane->selectContext()) {
             selection->setCommandState(this, SelectContext::kRightPaneRow);
         }
+    } else if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED ||
+               event.GetEventType() == wxEVT_LIST_ITEM_DESELECTED) {
+        // Rows chosen with the keys count as a click does.
+        if (SelectContext* selection = m_leftPane->selectContext()) {
+            selection->setCommandState(this, SelectContext::kRightPaneRow);
+        }
+        m_rightPane->onNotify(this, event);
     } else {
         m_rightPane->onNotify(this, event);
     }
@@ -320,8 +365,27 @@ void MainWindow::onCommand(wxCommandEvent& event) {
     }
 }
 
+// Every key comes here before the focused control sees it. A key of the
+// command table runs its command, unless the command is greyed; a text
+// field keeps its editing keys.
+void MainWindow::onKey(wxKeyEvent& event) {
+    const int command =
+        commandForKey(event.GetKeyCode(), event.GetModifiers(), textFieldHasFocus(this));
+    if (command == 0) {
+        event.Skip();
+        return;
+    }
+    wxMenuBar* menus = GetMenuBar();
+    if (menus && menus->FindItem(toWxId(command)) && !menus->IsEnabled(toWxId(command))) {
+        return;
+    }
+    wxCommandEvent run(wxEVT_MENU, toWxId(command));
+    run.SetEventObject(this);
+    HandleWindowEvent(run);
+}
+
 void MainWindow::onAddNewVersion(wxCommandEvent&) {
-    FocusKeeper focus;
+    FocusKeeper focus(this);
     setStatusText(textOf(strings::kStatusAdd));
     m_addNewVersion(this);
     ready();
@@ -329,7 +393,7 @@ void MainWindow::onAddNewVersion(wxCommandEvent&) {
 }
 
 void MainWindow::onEdit(wxCommandEvent& event) {
-    FocusKeeper focus;
+    FocusKeeper focus(this);
     setStatusText(textOf(strings::kStatusEdit));
     if (m_leftPane) {
         m_leftPane->editAttributes(this, event);
@@ -339,7 +403,7 @@ void MainWindow::onEdit(wxCommandEvent& event) {
 }
 
 void MainWindow::onOpen(wxCommandEvent&) {
-    FocusKeeper focus;
+    FocusKeeper focus(this);
     setStatusText(textOf(strings::kStatusOpen));
     if (m_leftPane) {
         m_leftPane->openRevisions(this);
@@ -352,7 +416,7 @@ void MainWindow::onOpen(wxCommandEvent&) {
 }
 
 void MainWindow::onGet(wxCommandEvent&) {
-    FocusKeeper focus;
+    FocusKeeper focus(this);
     setStatusText(textOf(strings::kStatusGet));
     if (m_leftPane) {
         m_leftPane->restoreRevisions(this);
@@ -382,7 +446,7 @@ void MainWindow::onContents(wxCommandEvent&) {
 }
 
 void MainWindow::onAbout(wxCommandEvent&) {
-    FocusKeeper focus;
+    FocusKeeper focus(this);
     AboutBox about(this);
     userInterface().showModal(about);
     focus.restore();

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/window/MainLayout.h"
 
@@ -19,9 +21,10 @@ class wxToolBar;
 // view made by the left pane) and the status bar band.
 //
 // Commands arrive as wxEVT_MENU with the ids of CommandIds.h (as wx ids,
-// toWxId), from the menu, the accelerator table and the toolbar alike. Events of the controls
+// toWxId), from the menu, the keys (commandForKey, read before the focused
+// control sees them) and the toolbar alike. Events of the controls
 // inside the panes reach this window on their way up; it hands them to the pane they come from,
-// except the right pane's in-place edits and clicks, which it handles itself.
+// except the right pane's in-place edits, clicks and selection changes, which it handles itself.
 class MainWindow : public wxFrame {
 public:
     MainWindow();
@@ -54,6 +57,11 @@ public:
     void browse();
     void search();
 
+    // Where the browse tree was (TreeCtrl keeps it up to date): a new tree
+    // opens there.
+    const std::vector<std::string>& browsePlace() const { return m_browsePlace; }
+    void setBrowsePlace(std::vector<std::string> place) { m_browsePlace = std::move(place); }
+
     // Lays the bands and panes out for the current client size.
     void layoutPanes();
 
@@ -67,6 +75,7 @@ protected:
 
 private:
     void placeLeftPane();
+    void focusLeftPane();
     void checkPaneKind(bool browse);
     void ready();
     void closeOrDefer();
@@ -75,6 +84,7 @@ private:
 
     // Every command: dispatched by its command id.
     void onCommand(wxCommandEvent& event);
+    void onKey(wxKeyEvent& event);
     void onAddNewVersion(wxCommandEvent& event);
     void onExit(wxCommandEvent& event);
     void onEdit(wxCommandEvent& event);
@@ -98,4 +108,5 @@ private:
     bool m_browsing = true;
     bool m_closeAfterWait = false;
     Procedure m_addNewVersion;
+    std::vector<std::string> m_browsePlace;
 };

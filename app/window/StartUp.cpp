@@ -4,7 +4,6 @@
 #include <wx/fs_arc.h>
 
 #include "app/window/AppState.h"
-#include "app/window/MainMenu.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StringTable.h"
 
@@ -21,7 +20,6 @@ MainWindow* startUp() {
         window->Destroy();
         return nullptr;
     }
-    window->SetAcceleratorTable(createAccelerators());
     window->setStatusText(wxString::FromUTF8(strings::text(strings::kReady)));
     return window;
 }

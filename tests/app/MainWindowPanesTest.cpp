@@ -205,5 +205,24 @@ TEST_F(MainWindowPanesTest, NotificationsAndTheCommandStateOfTheSelection) {
     EXPECT_EQ(journal.count("browse 1: onNotify"), 1);
 }
 
+// Rows chosen with the arrow keys count as clicked ones.
+TEST_F(MainWindowPanesTest, RowsChosenWithTheKeysSetTheCommands) {
+    DisplayInputLock inputLock;
+    pane()->selectContext()->setCommandState(window, SelectContext::kVersionedFile);
+    EXPECT_TRUE(withKeyboard([&] {
+        view->getWindow()->SetFocus();
+        const auto inList = [&] {
+            const wxWindow* focus = wxWindow::FindFocus();
+            return focus && (focus == view->getWindow() || focus->GetParent() == view->getWindow());
+        };
+        if (!pumpUntil(inList, 500)) {
+            return false;
+        }
+        wxUIActionSimulator keys;
+        keys.Char(WXK_DOWN);
+        return pumpUntil([&] { return versionCommandStates(window) == "1111"; }, 1000);
+    }));
+}
+
 }  // namespace
 }  // namespace zebtest

@@ -1,6 +1,8 @@
 // The main window after start-up: its menus and toolbar, the commands with
 // their status texts and keys, pane switching, About, Exit and the focus.
 
+#include <gtk/gtk.h>
+#include <wx/button.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/uiaction.h>
@@ -27,6 +29,21 @@ std::string shownPane(MainWindow* window) {
     return browse ? "browse" : "search";
 }
 
+// Clicks a toolbar button through the toolkit, as a person's click does
+// (toolCommand goes round it).
+void clickTool(MainWindow* window, int commandId) {
+    wxToolBar* tools = window->toolbar();
+    GtkWidget* bar = tools->GetHandle();
+    if (GTK_IS_BIN(bar)) {
+        bar = gtk_bin_get_child(GTK_BIN(bar));  // the toolbar in its event box
+    }
+    ASSERT_TRUE(GTK_IS_TOOLBAR(bar));
+    GtkToolItem* item =
+        gtk_toolbar_get_nth_item(GTK_TOOLBAR(bar), tools->GetToolPos(toWxId(commandId)));
+    ASSERT_NE(item, nullptr);
+    gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(item))));
+}
+
 TEST_F(MainWindowTest, StartsOnABrowsePaneWhichSearchAndBrowseReplaceUntilExit) {
     EXPECT_EQ(AppState::installPath(), "");
     EXPECT_EQ(AppState::archiveRoot(), "/VFS");
@@ -48,8 +65,8 @@ TEST_F(MainWindowTest, StartsOnABrowsePaneWhichSearchAndBrowseReplaceUntilExit) 
     toolCommand(kCmdBrowse);
     EXPECT_EQ(journal.entries.back(), "browse 3: made");
     EXPECT_EQ(shownPane(window), "browse");
-    // Browse again builds a new pane again.
-    menuCommand(kCmdBrowse);
+    // Browse clicked while its button is down builds a new pane again.
+    clickTool(window, kCmdBrowse);
     EXPECT_EQ(journal.count("browse 3: deleted"), 1);
     EXPECT_EQ(journal.entries.back(), "browse 4: made");
     EXPECT_EQ(shownPane(window), "browse");
@@ -147,7 +164,7 @@ TEST_F(MainWindowTest, AboutShowsIconVersionAndNotices) {
     EXPECT_TRUE(hasOk);
 }
 
-TEST_F(MainWindowTest, FocusComesBackAfterEveryCommandButDelete) {
+TEST_F(MainWindowTest, FocusComesBackAfterEveryCommandButDeleteOrGoesToANewPane) {
     DisplayInputLock inputLock;
     wxTextCtrl* field = pane()->field();
     auto* elsewhere = new wxTextCtrl(window, wxID_ANY, "", wxPoint(500, 200), wxSize(80, -1));
@@ -166,15 +183,65 @@ TEST_F(MainWindowTest, FocusComesBackAfterEveryCommandButDelete) {
                    window->IsActive();
         }));
     }
+    // A command that shows the focused list anew: the keys go to the new
+    // list.
+    const auto inList = [&] {
+        const wxWindow* focus = wxWindow::FindFocus();
+        const wxWindow* list = window->rightPane()->getWindow();
+        return focus && (focus == list || focus->GetParent() == list);
+    };
+    window->setRightPane(new ReportView(window, nullptr));
+    pane()->duringCommand = [&] { window->setRightPane(new ReportView(window, nullptr)); };
+    EXPECT_TRUE(withKeyboard([&] {
+        window->rightPane()->getWindow()->SetFocus();
+        if (!pumpUntil(inList, 500)) {
+            return false;
+        }
+        menuCommand(kCmdEdit);
+        return pumpUntil(inList, 500);
+    }));
+    // A command that replaces the left pane, the focused field with it:
+    // the keys go to the new pane.
+    pane()->duringCommand = nullptr;
+    window->setAddNewVersionProcedure([&](wxWindow*) { window->browse(); });
+    for (int id : {kCmdBrowse, kCmdSearch, kCmdAddNewVersion}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(fromField([&] {
+            menuCommand(id);
+            return pumpUntil([&] { return wxWindow::FindFocus() == pane()->field(); }, 500);
+        }));
+    }
 }
 
-// The keys, typed for real into the left pane's field.
-TEST_F(MainWindowTest, KeysRunTheirCommandsButCtrlRDoesNothing) {
+TEST(MainMenu, TheCommandTableHoldsExceptForATextFieldsEditingKeys) {
+    struct Case {
+        int key;
+        int modifiers;
+        bool inTextField;
+        int command;
+    };
+    const Case cases[] = {
+        {'A', wxMOD_CONTROL, false, kCmdAddNewVersion},
+        {'A', wxMOD_CONTROL, true, 0},
+        {'E', wxMOD_CONTROL, true, kCmdEdit},
+        {'R', wxMOD_CONTROL, false, kCmdBrowse},
+        {'A', wxMOD_CONTROL | wxMOD_SHIFT, false, 0},
+        {'/', wxMOD_ALT | wxMOD_SHIFT, true, kCmdAbout},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(commandForKey(c.key, c.modifiers, c.inTextField), c.command)
+            << char(c.key) << " " << c.modifiers << " " << c.inTextField;
+    }
+}
+
+// The keys, typed for real.
+TEST_F(MainWindowTest, KeysRunTheirCommandsUnlessGreyedOrATextFieldsOwn) {
     DisplayInputLock inputLock;
     int added = 0;
     window->setAddNewVersionProcedure([&](wxWindow*) { ++added; });
-    const auto type = [&](int key, int modifiers, const std::function<bool()>& happened) {
-        return fromField([&] {
+    auto* button = new wxButton(window, wxID_ANY, "Elsewhere", wxPoint(500, 200));
+    const auto press = [&](int key, int modifiers, const std::function<bool()>& happened) {
+        return withKeyboard([&] {
             wxUIActionSimulator keys;
             keys.Char(key, modifiers);
             return pumpUntil(happened, 1500);
@@ -183,28 +250,60 @@ TEST_F(MainWindowTest, KeysRunTheirCommandsButCtrlRDoesNothing) {
     const auto ran = [&](const std::string& call) {
         return [this, call] { return journal.count(call) == 1; };
     };
-    EXPECT_TRUE(type('a', wxMOD_CONTROL, [&] { return added == 1; }));
-    EXPECT_TRUE(type('e', wxMOD_CONTROL, ran("browse 1: editAttributes")));
-    EXPECT_TRUE(type('o', wxMOD_CONTROL, ran("browse 1: openRevisions")));
-    EXPECT_TRUE(type('d', wxMOD_CONTROL, ran("browse 1: deleteItems")));
-    EXPECT_TRUE(type('g', wxMOD_CONTROL, ran("browse 1: restoreRevisions")));
-    // Ctrl+R, though the Browse item shows it, then Ctrl+S: the search pane
-    // is the second pane made.
+
+    // In a text field Ctrl+A selects the text and adds nothing.
+    wxTextCtrl* field = pane()->field();
+    field->ChangeValue("Meeting");
     EXPECT_TRUE(fromField([&] {
+        // Focusing an entry may select its text, now or a little later.
+        long from = 0, to = 0;
+        pumpFor(100);
+        field->SetInsertionPointEnd();
+        pumpFor(50);
+        field->GetSelection(&from, &to);
+        const bool unselected = from == to;
         wxUIActionSimulator keys;
-        keys.Char('r', wxMOD_CONTROL);
-        keys.Char('s', wxMOD_CONTROL);
-        return pumpUntil([&] { return journal.entries.back() != "browse 1: restoreRevisions"; },
-                         1500);
+        keys.Char('a', wxMOD_CONTROL);
+        return unselected && pumpUntil(
+                                 [&] {
+                                     field->GetSelection(&from, &to);
+                                     return from == 0 && to == 7;
+                                 },
+                                 1500);
     }));
-    pumpFor(200);
-    EXPECT_EQ(journal.count("search 2: made"), 1);
-    EXPECT_EQ(journal.entries.back(), "search 2: made");
-    EXPECT_TRUE(type('b', wxMOD_CONTROL, ran("browse 3: made")));
-    EXPECT_TRUE(type(WXK_F1, wxMOD_NONE, [&] { return ui.helpRequests.size() == 1; }));
-    EXPECT_TRUE(type('/', wxMOD_ALT, [&] { return ui.dialogTitles.size() == 1; }));
+    pumpFor(100);
+    EXPECT_EQ(added, 0);
+
+    // Elsewhere the command table holds.
+    EXPECT_TRUE(withKeyboard([&] {
+        button->SetFocus();
+        return pumpUntil([&] { return wxWindow::FindFocus() == button; }, 1000);
+    }));
+    EXPECT_TRUE(press('a', wxMOD_CONTROL, [&] { return added == 1; }));
+    // A greyed command's key does nothing: Get and Open are greyed for a
+    // versioned file.
+    pane()->selectContext()->setCommandState(window, SelectContext::kVersionedFile);
+    EXPECT_TRUE(withKeyboard([&] {
+        wxUIActionSimulator keys;
+        keys.Char('g', wxMOD_CONTROL);
+        keys.Char('e', wxMOD_CONTROL);
+        return pumpUntil(ran("browse 1: editAttributes"), 1500);
+    }));
+    EXPECT_EQ(journal.count("browse 1: restoreRevisions"), 0);
+    pane()->selectContext()->setCommandState(window, SelectContext::kRevision);
+    EXPECT_TRUE(press('g', wxMOD_CONTROL, ran("browse 1: restoreRevisions")));
+    EXPECT_TRUE(press('o', wxMOD_CONTROL, ran("browse 1: openRevisions")));
+    EXPECT_TRUE(press('d', wxMOD_CONTROL, ran("browse 1: deleteItems")));
+    // Ctrl+R, which the Browse item shows; the new pane has the keys
+    // without a click.
+    EXPECT_TRUE(press('r', wxMOD_CONTROL, ran("browse 2: made")));
+    EXPECT_EQ(wxWindow::FindFocus(), pane()->field());
+    EXPECT_TRUE(press('s', wxMOD_CONTROL, ran("search 3: made")));
+    EXPECT_TRUE(press('b', wxMOD_CONTROL, ran("browse 4: made")));
+    EXPECT_TRUE(press(WXK_F1, wxMOD_NONE, [&] { return ui.helpRequests.size() == 1; }));
+    EXPECT_TRUE(press('/', wxMOD_ALT, [&] { return ui.dialogTitles.size() == 1; }));
     // Alt+? : on a US layout "?" is Shift and "/".
-    EXPECT_TRUE(type('/', wxMOD_ALT | wxMOD_SHIFT, [&] { return ui.dialogTitles.size() == 2; }));
+    EXPECT_TRUE(press('/', wxMOD_ALT | wxMOD_SHIFT, [&] { return ui.dialogTitles.size() == 2; }));
 }
 
 }  // namespace

@@ -89,6 +89,80 @@ TEST_P(TreeCtrlTest, ImagesFollowExpansionAndCollapse) {
     EXPECT_EQ(control()->GetItemImage(folder), tree->closedFolderImage());
 }
 
+TEST_P(TreeCtrlTest, FilesSharingAnArchiveNameKeepTheirNamesNodesAndRevisions) {
+    const std::string colon = docPath("Meeting 10:30.txt");
+    const std::string at = docPath("Meeting 10@30.txt");
+    const std::string colonUid = version(colon);
+    addRevision(colonUid, "second");
+    const std::string atUid = version(at);
+    start();
+    const wxTreeItemId folder = nodeOf(folderPath());
+    control()->Expand(folder);
+    const std::vector<std::string> names = {"Meeting 10:30.txt", "Meeting 10@30.txt"};
+    ASSERT_EQ(labels(folder), names);
+    select(folder);
+    EXPECT_EQ(pane<IconView>()->rows(), (Rows{{names[0], "ZEB"}, {names[1], "ZEB"}}));
+
+    // Each node has its own file's revisions, in the tree and the list.
+    const std::vector<wxTreeItemId> files = children(folder);
+    const std::pair<std::string, std::string> owners[] = {{colon, colonUid}, {at, atUid}};
+    for (size_t i = 0; i < 2; ++i) {
+        control()->Expand(files[i]);
+        EXPECT_EQ(labels(files[i], true), revisionsOf(owners[i].second));
+        select(files[i]);
+        EXPECT_EQ(tree->selectContext()->selectedPath(), owners[i].first);
+        EXPECT_EQ(pane<ReportView>()->rows().size(), revisionsOf(owners[i].second).size());
+    }
+
+    // Deleting one leaves the other, whose copies keep the directory.
+    selectInTree(files[0]);
+    menuCommand(window, kCmdDelete);
+    EXPECT_EQ(labels(folder), std::vector<std::string>{names[1]});
+    EXPECT_EQ(labels(children(folder)[0], true), revisionsOf(atUid));
+}
+
+TEST_P(TreeCtrlTest, ANewTreeOpensWhereTheLastOneWas) {
+    const std::string plan = docPath("sub/plan.txt");
+    const std::string uid = version(plan);
+    start();
+    const std::string revision = revisionsOf(uid)[0];
+    select(nodeOf(plan + "/" + revision));
+    const auto opened = [&](const std::string& selected) {
+        const wxTreeItemId node = control()->GetSelection();
+        EXPECT_EQ(tree->selectedNode(), node);
+        EXPECT_EQ(tree->selectContext()->selectedPath(), selected);
+        for (wxTreeItemId up = control()->GetItemParent(node); up.IsOk();
+             up = control()->GetItemParent(up)) {
+            EXPECT_TRUE(control()->IsExpanded(up));
+        }
+    };
+
+    // Browse reads the archive again: a file versioned meanwhile is there.
+    version(docPath("sub/new.txt"));
+    menuCommand(window, kCmdBrowse);
+    tree = dynamic_cast<TreeCtrl*>(window->leftPane());
+    opened(plan + "/" + revision);
+    EXPECT_NE(pane<EditView>(), nullptr);
+    EXPECT_EQ(labels(nodeOf(docPath("sub"))), (std::vector<std::string>{"new.txt", "plan.txt"}));
+
+    // Add New Version builds it again, at the same place.
+    ui.files.paths = {docPath("sub/added.txt")};
+    writeFile(ui.files.paths[0], "added");
+    menuCommand(window, kCmdAddNewVersion);
+    tree = dynamic_cast<TreeCtrl*>(window->leftPane());
+    opened(plan + "/" + revision);
+    EXPECT_EQ(labels(nodeOf(docPath("sub"))).size(), 3u);
+
+    // A node that went: its nearest ancestor that is left.
+    select(nodeOf(docPath("sub/new.txt")));
+    UID gone;
+    gone = uidOf(docPath("sub/new.txt")).c_str();
+    ASSERT_TRUE(VersionedFile(gone).destroy());
+    window->browse();
+    tree = dynamic_cast<TreeCtrl*>(window->leftPane());
+    opened(docPath("sub"));
+}
+
 TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
     const std::string meeting = docPath("Meeting 10:30.odt");
     const std::string uid = version(meeting, "first", "draft");
@@ -103,7 +177,7 @@ TEST_P(TreeCtrlTest, SelectionShowsTheNodesViewAndSetsTheCommands) {
     select(nodeOf(folderPath()));
     ASSERT_NE(pane<IconView>(), nullptr);
     EXPECT_EQ(pane<IconView>()->rows(),
-              (Rows{{"mail@home.txt", "ZEB"}, {"Meeting 10@30.odt", "ZEB"}, {"sub", "Folder"}}));
+              (Rows{{"mail@home.txt", "ZEB"}, {"Meeting 10:30.odt", "ZEB"}, {"sub", "Folder"}}));
     EXPECT_EQ(versionCommandStates(window), "0000");
 
     // A versioned file lists its revisions, the UID hidden in cell 4.
