@@ -17,6 +17,7 @@
 #include "shellext/Prompts.h"
 #include "shellext/host/HostObjects.h"
 #include "shellext/host/ServerModule.h"
+#include "tests/core/ItemTestSupport.h"
 #include "tests/support/BackendTest.h"
 
 namespace zebtest {
@@ -176,6 +177,25 @@ struct Handler {
         info.cbSize = sizeof info;
         info.lpVerb = MAKEINTRESOURCEA(offset);
         return menu->InvokeCommand(&info);
+    }
+};
+
+// A repository on both data sources, and what it holds as one line per
+// revision: "PATH|VERSION|NAME|NOTES", by path and version.
+class ShellItemTest : public ItemTest {
+protected:
+    std::vector<std::string> versions() {
+        std::vector<std::string> lines;
+        for (const Row& row :
+             rawQuery("SELECT f.FilePath, r.REVVER, r.REVNAME, r.REVNOTES FROM FILETABLE f, "
+                      "REVTABLE r WHERE r.MASTERUID = f.UID ORDER BY f.FilePath, r.REVVER")) {
+            std::string line;
+            for (const auto& cell : row) {
+                line += (line.empty() ? "" : "|") + cell.value_or("<null>");
+            }
+            lines.push_back(line);
+        }
+        return lines;
     }
 };
 
