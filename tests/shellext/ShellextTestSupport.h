@@ -180,6 +180,33 @@ struct Handler {
     }
 };
 
+// A program of the build run as a child process (output and errors into one
+// file), killed if it outlives the wait or the object.
+class ChildProgram {
+public:
+    ChildProgram(const std::vector<std::string>& argv, const std::string& cwd,
+                 const std::string& output);
+    ~ChildProgram();
+    ChildProgram(const ChildProgram&) = delete;
+    ChildProgram& operator=(const ChildProgram&) = delete;
+
+    // The exit status, or -1 after `seconds` (then it is killed) or a signal.
+    int wait(int seconds = 60);
+    std::string output() const { return readFile(m_output); }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_output;
+};
+
+// zebui-host of this build with `arguments`, run in `cwd` to its end.
+struct HostRun {
+    int status = -1;
+    std::string output;
+};
+HostRun runHost(const std::vector<std::string>& arguments, const std::string& cwd,
+                const std::string& workDir);
+
 // A repository on both data sources, and what it holds as one line per
 // revision: "PATH|VERSION|NAME|NOTES", by path and version.
 class ShellItemTest : public ItemTest {
