@@ -46,7 +46,9 @@ wait_for() {
 }
 
 detach_count() {
-    grep -c 'DLL_PROCESS_DETACH' "$1" 2>/dev/null || true
+    local n
+    n=$(grep -c 'DLL_PROCESS_DETACH' "$1" 2>/dev/null)
+    echo "${n:-0}"
 }
 
 case "$ACTION" in
