@@ -4,6 +4,8 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 
 namespace {
@@ -15,6 +17,17 @@ public:
 
 bool g_started = false;
 bool g_failed = false;
+
+// A toolkit, once started, leaves its hooks in the process (type
+// registrations, exit handlers) that lead into its libraries and into this
+// one: from now on the library stays loaded until the process ends.
+void stayLoaded() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&stayLoaded), &info) != 0 && info.dli_fname != nullptr) {
+        // Not closed again: the reference is what keeps the library.
+        dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    }
+}
 
 }  // namespace
 
@@ -47,6 +60,10 @@ bool startToolkit() {
         return false;
     }
     g_started = true;
+    stayLoaded();
+    // Stopped at exit before the toolkit's own static objects go, which
+    // were made before this handler is registered.
+    std::atexit(stopToolkit);
     return true;
 }
 

@@ -118,6 +118,22 @@ TEST_P(HostProcessTest, TwoHostsAtOnceOnOneFileBothSucceed) {
     EXPECT_EQ(done.size(), 2u);
 }
 
+TEST_P(HostProcessTest, OnceItsToolkitStartedTheHostStillEndsCleanly) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "no display: run the tests under xvfb-run";
+    }
+    // The success message starts the toolkit, as a real one does; the
+    // library then stays loaded and the toolkit stops before its own
+    // objects go at exit.
+    m_env.set("ZEBUI_TEST_TOOLKIT", "1");
+    writeFile(doc("shown.txt"), "bytes");
+    const HostRun run = host({"add", "shown.txt"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(versions(), Texts{doc("shown.txt") + "|1|shown.txt|Size: 0 KB"});
+    EXPECT_EQ(recorded(), Texts{kAddDone});
+    EXPECT_EQ(traceLines(trace()).back(), "In DLLMain, DLL_PROCESS_DETACH\r\n");
+}
+
 ZEB_INSTANTIATE_BACKENDS(HostProcessTest);
 
 // The command line, the registry's registration and the library beside the
