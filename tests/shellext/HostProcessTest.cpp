@@ -126,6 +126,8 @@ TEST_P(HostProcessTest, OnceItsToolkitStartedTheHostStillEndsCleanly) {
     // library then stays loaded and the toolkit stops before its own
     // objects go at exit.
     m_env.set("ZEBUI_TEST_TOOLKIT", "1");
+    m_env.set("NO_AT_BRIDGE", "1");
+    m_env.set("GSETTINGS_BACKEND", "memory");
     writeFile(doc("shown.txt"), "bytes");
     const HostRun run = host({"add", "shown.txt"});
     EXPECT_EQ(run.status, 0) << run.output;
