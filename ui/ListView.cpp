@@ -108,7 +108,11 @@ wxString ListView::itemText(long row, long displayColumn) const {
     if (displayColumn >= 0 && static_cast<size_t>(displayColumn) < m_columnOrder.size()) {
         column = m_columnOrder[static_cast<size_t>(displayColumn)];
     }
-    return toWx(cellDisplayText(m_rows[static_cast<size_t>(row)], static_cast<int>(column)));
+    std::string text = cellDisplayText(m_rows[static_cast<size_t>(row)], static_cast<int>(column));
+    if (m_dateLineFeed && column == kDateColumn && !text.empty()) {
+        text += '\n';
+    }
+    return toWx(text);
 }
 
 int ListView::itemImage(long row) const {

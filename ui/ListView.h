@@ -103,6 +103,11 @@ public:
     // header's sort indicator there.
     void setSortColumn(int column);
 
+    // When `keep`, the date column shows the ctime text with the line feed
+    // that ends it, as the C library's ctime() gives it (the file manager's
+    // revision picker); by default the line feed is cut off.
+    void setDateLineFeed(bool keep) { m_dateLineFeed = keep; }
+
     // Sorts the rows by the sort column and direction (nothing when there
     // is no sort column) and redraws. The selected rows and the focused row
     // stay so wherever they move.
@@ -173,6 +178,7 @@ private:
     ListControl* m_control = nullptr;
     Kind m_kind;
     bool m_sortable = true;
+    bool m_dateLineFeed = false;
     std::vector<std::string> m_columnNames;
     std::vector<int> m_columnWidths;
     std::vector<int> m_columnOrder;
