@@ -11,6 +11,8 @@ namespace {
 
 constexpr char kUserInfoKey[] = "SOFTWARE\\Quorvane\\ZEBDOC\\UserInfo\\";
 constexpr char kHelpBook[] = "zebdoc.htb";
+// From the program's folder (bin) to the program's data.
+constexpr char kDataFolder[] = "/../share/zebdoc/";
 
 std::string g_installPath;
 std::string g_archiveRoot = "/VFS";
@@ -45,14 +47,12 @@ void AppState::setMainWindow(MainWindow* window) {
 }
 
 std::string AppState::helpBookPath() {
-    const std::string installed = g_installPath + "/" + kHelpBook;
-    if (zeb::platform::isRegularFile(installed)) {
-        return installed;
+    if (!g_installPath.empty()) {
+        const std::string installed = g_installPath + "/" + kHelpBook;
+        if (zeb::platform::isRegularFile(installed)) {
+            return installed;
+        }
     }
     const wxFileName program(wxStandardPaths::Get().GetExecutablePath());
-    const std::string beside = program.GetPath().utf8_string() + "/" + kHelpBook;
-    if (zeb::platform::isRegularFile(beside)) {
-        return beside;
-    }
-    return installed;
+    return zeb::platform::fullPath(program.GetPath().utf8_string() + kDataFolder + kHelpBook);
 }

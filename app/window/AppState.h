@@ -19,7 +19,8 @@ public:
     static MainWindow* mainWindow();
     static void setMainWindow(MainWindow* window);
 
-    // The help book: "zebdoc.htb" in the installation folder, or else the one
-    // beside the program. When neither exists, the first.
+    // The help book "zebdoc.htb": in the installation folder, or else in
+    // share/zebdoc beside the program's bin folder (where the build and the
+    // installation put it). When neither exists, the second.
     static std::string helpBookPath();
 };

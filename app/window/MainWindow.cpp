@@ -30,7 +30,7 @@
 namespace {
 
 constexpr int kSplitterPercent = 33;
-constexpr char kHelpTopic[] = "zebdoc_overview.htm";
+constexpr char kHelpTopic[] = "zebdoc_overview.html";
 
 wxString textOf(int id) {
     return wxString::FromUTF8(strings::text(id));
@@ -357,7 +357,12 @@ void MainWindow::onSearch(wxCommandEvent&) {
 }
 
 void MainWindow::onContents(wxCommandEvent&) {
-    userInterface().showHelp(this, wxString::FromUTF8(AppState::helpBookPath()), kHelpTopic);
+    const std::string book = AppState::helpBookPath();
+    if (!userInterface().showHelp(this, wxString::FromUTF8(book), kHelpTopic)) {
+        userInterface().messageBox(
+            this, wxString::FromUTF8(strings::filled(strings::kHelpUnavailable, {book})),
+            textOf(strings::kTitle), wxOK | wxICON_ERROR);
+    }
 }
 
 void MainWindow::onAbout(wxCommandEvent&) {

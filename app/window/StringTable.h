@@ -4,6 +4,9 @@
 // texts, toolbar labels and tooltips all come from here; the texts are the
 // program's own and are kept exactly as they are.
 
+#include <initializer_list>
+#include <string>
+
 namespace strings {
 
 enum Id : int {
@@ -44,6 +47,8 @@ enum Id : int {
     kGetIncomplete = 144,
     kGetComplete = 145,
     kAddChooserTitle = 146,
+    // Help > Contents without a help book.
+    kHelpUnavailable = 265,  // %s: the book's path
 };
 
 struct Entry {
@@ -93,6 +98,8 @@ inline constexpr Entry kTable[] = {
     {kGetIncomplete, "Get operation was not completely successful for some files"},
     {kGetComplete, "Get operation has succesfully completed"},
     {kAddChooserTitle, "Add  new file versions"},
+
+    {kHelpUnavailable, "The help book %s cannot be opened."},
 };
 
 // The text of a string id (UTF-8), or "" for an id the table lacks.
@@ -103,6 +110,23 @@ inline const char* text(int id) {
         }
     }
     return "";
+}
+
+// The text of a string id with each "%s" replaced, in order, by the next of
+// `values` (used as they are, never scanned for "%s" themselves); a "%s"
+// without a value stays.
+inline std::string filled(int id, std::initializer_list<std::string> values) {
+    std::string out;
+    auto value = values.begin();
+    for (const char* c = text(id); *c; ++c) {
+        if (c[0] == '%' && c[1] == 's' && value != values.end()) {
+            out += *value++;
+            ++c;
+        } else {
+            out += *c;
+        }
+    }
+    return out;
 }
 
 }  // namespace strings

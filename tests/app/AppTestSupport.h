@@ -107,7 +107,7 @@ public:
     }
     bool showHelp(wxWindow*, const wxString& book, const wxString& topic) override {
         helpRequests.push_back(book.utf8_string() + " @ " + topic.utf8_string());
-        return true;
+        return helpOpens;
     }
     bool launchAndWait(const std::string& path) override {
         launched.push_back(path);
@@ -131,6 +131,7 @@ public:
     std::vector<std::string> dialogTitles;
     std::function<int(wxDialog&)> onModal;
     std::vector<std::string> helpRequests;
+    bool helpOpens = true;
     std::vector<std::string> launched;
     std::function<bool(const std::string&)> onLaunch;
 
