@@ -3,7 +3,6 @@
 #include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/filedlg.h>
-#include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
 #include <wx/filesys.h>
 #include <wx/html/helpctrl.h>
@@ -12,7 +11,6 @@
 
 // After msgdlg.h, which it builds on.
 #include <wx/generic/msgdlgg.h>
-#include <wx/textctrl.h>
 
 #include <algorithm>
 #include <map>
@@ -22,27 +20,6 @@
 #include "ui/ProcessWait.h"
 
 namespace {
-
-// The chooser's two extra fields.
-class VersionFields : public wxFileDialogCustomizeHook {
-public:
-    void AddCustomControls(wxFileDialogCustomize& customizer) override {
-        m_name = customizer.AddTextCtrl("Ver. Name:");
-        m_note = customizer.AddTextCtrl("Ver. Note:");
-    }
-    void TransferDataFromCustomControls() override {
-        m_nameText = m_name->GetValue().utf8_string();
-        m_noteText = m_note->GetValue().utf8_string();
-    }
-    const std::string& name() const { return m_nameText; }
-    const std::string& note() const { return m_noteText; }
-
-private:
-    wxFileDialogTextCtrl* m_name = nullptr;
-    wxFileDialogTextCtrl* m_note = nullptr;
-    std::string m_nameText;
-    std::string m_noteText;
-};
 
 // The help book's own title, with any "%" kept as it is in a title format.
 wxString bookTitle(wxHtmlHelpController& help, const wxString& book) {
@@ -120,8 +97,7 @@ public:
                      const wxString& acceptLabel, ChosenFiles& chosen) override {
         wxFileDialog chooser(parent, title, wxEmptyString, wxEmptyString, wildcard,
                              wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
-        VersionFields fields;
-        chooser.SetCustomizeHook(fields);
+        addVersionFields(chooser);
         labelAcceptButton(chooser, acceptLabel);
         if (chooser.ShowModal() != wxID_OK) {
             return false;
@@ -132,8 +108,8 @@ public:
         for (const wxString& p : paths) {
             chosen.paths.push_back(p.utf8_string());
         }
-        chosen.versionName = fields.name();
-        chosen.versionNote = fields.note();
+        chosen.versionName = versionName(chooser);
+        chosen.versionNote = versionNote(chooser);
         return !chosen.paths.empty();
     }
 

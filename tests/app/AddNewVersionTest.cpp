@@ -8,6 +8,8 @@
 
 #include <wx/filedlg.h>
 #include <wx/progdlg.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/toplevel.h>
 
 #include <string>
@@ -146,14 +148,39 @@ TEST(AddNewVersionSizeNote, WholeSizeInThousandsRoundedDown) {
     EXPECT_EQ(AddNewVersion::sizeNoteOf(dir.path() + "/missing"), "Size: ");
 }
 
-// This platform's chooser, its accept button relabelled.
-TEST(AddChooser, AcceptButtonReadsAdd) {
-    wxFileDialog chooser(nullptr, "Add  new file versions", wxEmptyString, wxEmptyString,
-                         AddNewVersion::kWildcard,
-                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+// This platform's chooser: its accept button relabelled, and the version
+// fields, made as showing it makes them, wide enough to read what is typed.
+TEST(AddChooser, AcceptButtonReadsAddAndTheVersionFieldsAreWide) {
+    struct Chooser : wxFileDialog {
+        using wxFileDialog::wxFileDialog;
+        using wxFileDialogBase::CreateExtraControl;
+    };
+    Chooser chooser(nullptr, "Add  new file versions", wxEmptyString, wxEmptyString,
+                    AddNewVersion::kWildcard, wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     EXPECT_NE(acceptButtonLabel(chooser), "Add");
     ASSERT_TRUE(labelAcceptButton(chooser, "Add"));
     EXPECT_EQ(acceptButtonLabel(chooser), "Add");
+
+    addVersionFields(chooser);
+    ASSERT_TRUE(chooser.CreateExtraControl());
+    std::vector<std::string> labels;
+    std::vector<wxTextCtrl*> fields;
+    for (wxWindow* child : chooser.GetExtraControl()->GetChildren()) {
+        if (auto* label = dynamic_cast<wxStaticText*>(child)) {
+            labels.push_back(label->GetLabel().utf8_string());
+        } else if (auto* field = dynamic_cast<wxTextCtrl*>(child)) {
+            fields.push_back(field);
+        }
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Ver. Name:", "Ver. Note:"}));
+    ASSERT_EQ(fields.size(), 2u);
+    for (const auto& [field, chars] : {std::make_pair(fields[0], kVersionNameChars),
+                                       std::make_pair(fields[1], kVersionNoteChars)}) {
+        EXPECT_GE(field->GetSize().x, field->GetTextExtent(wxString('n', chars)).x) << chars;
+    }
+    fields[0]->ChangeValue("Release 2");
+    fields[1]->ChangeValue("sent to Ann");
+    EXPECT_EQ(versionName(chooser) + "/" + versionNote(chooser), "Release 2/sent to Ann");
 }
 
 // The command in the main window: the chooser, then a new browse tree.
