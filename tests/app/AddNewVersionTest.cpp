@@ -92,7 +92,10 @@ TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTypedAndUnchang
     EXPECT_EQ(again.skipped, 1);
     EXPECT_EQ(again.revisions, 2);
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, strings::text(strings::kConfirmUnchanged));
+    // Each question names its file.
+    const std::string unchanged = strings::text(strings::kConfirmUnchanged);
+    EXPECT_EQ(ui.messages[0].text, unchanged + "\n\n" + a);
+    EXPECT_EQ(ui.messages[1].text, unchanged + "\n\n" + b);
     EXPECT_EQ(ui.messages[0].caption, "ZEBDOC");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxCANCEL | wxICON_INFORMATION);
     EXPECT_EQ(revisionRows(a).size(), 2u);
