@@ -32,8 +32,9 @@ struct SplitterBands {
 
 class SplitterLayout {
 public:
-    // Width of a vertical bar, height of a horizontal one.
-    static constexpr int kVerticalWidth = 2;
+    // Width of a vertical bar, height of a horizontal one. A vertical bar
+    // is wide enough to be seen and grabbed.
+    static constexpr int kVerticalWidth = 6;
     static constexpr int kHorizontalHeight = 4;
 
     // Whether a bar with these options may be made at `percent`: never below

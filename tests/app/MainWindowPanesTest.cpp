@@ -132,8 +132,9 @@ TEST_F(MainWindowPanesTest, PanesFollowTheWindowSizeAndTheBarsNotices) {
     EXPECT_EQ(view->getWindow()->GetRect(), right);
     notifySplitter(400);
     EXPECT_EQ(pane()->getWindow()->GetRect(), wxRect(left.x, left.y, 400, left.height));
+    const int beyond = 400 + window->splitter()->getWidth();
     EXPECT_EQ(view->getWindow()->GetRect(),
-              wxRect(402, right.y, right.GetRight() + 1 - 402, right.height));
+              wxRect(beyond, right.y, right.GetRight() + 1 - beyond, right.height));
 }
 
 TEST_F(MainWindowPanesTest, DraggingTheBarMovesThePanesWhenItEnds) {
