@@ -59,6 +59,30 @@ TEST(SplitterLayout, LimitsAndTheHorizontalBar) {
     EXPECT_EQ(horizontal.width(), 1000);
 }
 
+// A parent made too narrow for the pane beyond the bar: the bar gives way,
+// down to the middle, and goes back to where it was put when the parent
+// grows again. Put against the far edge, it stays there.
+TEST(SplitterLayout, GivesWayToThePaneBeyondItAndComesBack) {
+    const int room = SplitterLayout::kFarPaneRoom;
+    const int bar = SplitterLayout::kVerticalWidth;
+    SplitterLayout layout;
+    ASSERT_TRUE(layout.init(33, kSplitterPlain, 960, 640));
+    const std::pair<int, int> widthAndX[] = {
+        {316 + bar + room, 316}, {500, 500 - bar - room}, {300, 150}, {9, 4}, {960, 316}};
+    for (const auto& [width, x] : widthAndX) {
+        layout.resize(width, 640);
+        EXPECT_EQ(layout.x(), x) << width;
+    }
+    layout.dragTo(955, 300, 960, 640);
+    layout.resize(960, 500);
+    EXPECT_EQ(layout.x(), 955);
+    ASSERT_TRUE(layout.init(50, kSplitterHorizontal, 640, 800));
+    layout.resize(640, 500);
+    EXPECT_EQ(layout.y(), 500 - SplitterLayout::kHorizontalHeight - room);
+    layout.resize(640, 900);
+    EXPECT_EQ(layout.y(), 400);
+}
+
 class SplitterTest : public ::testing::Test {
 protected:
     void SetUp() override {
