@@ -15,7 +15,9 @@ constexpr char kHelpBook[] = "zebdoc.htb";
 constexpr char kDataFolder[] = "/../share/zebdoc/";
 
 std::string g_installPath;
-std::string g_archiveRoot = "/VFS";
+std::string g_archiveRoot;
+std::string g_setUpProblem;
+bool g_setUp = true;
 MainWindow* g_mainWindow = nullptr;
 
 }  // namespace
@@ -25,9 +27,11 @@ void AppState::readInstallPath() {
     GetRegString(HKEY_LOCAL_MACHINE, kUserInfoKey, "DestinationPath", buffer);
     buffer[sizeof buffer - 1] = '\0';
     g_installPath = buffer;
-    g_archiveRoot = g_installPath + "/VFS";
     // The core library keeps its own copy, read when it was loaded.
     ArchiveRoot::refresh();
+    g_archiveRoot = ArchiveRoot::path();
+    g_setUp = ArchiveRoot::isValid();
+    g_setUpProblem = g_setUp ? std::string() : ArchiveRoot::problem();
 }
 
 const std::string& AppState::installPath() {
@@ -36,6 +40,14 @@ const std::string& AppState::installPath() {
 
 const std::string& AppState::archiveRoot() {
     return g_archiveRoot;
+}
+
+bool AppState::isSetUp() {
+    return g_setUp;
+}
+
+const std::string& AppState::setUpProblem() {
+    return g_setUpProblem;
 }
 
 MainWindow* AppState::mainWindow() {

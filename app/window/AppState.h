@@ -10,11 +10,18 @@ class AppState {
 public:
     // Reads the installation folder from the registry value
     // "DestinationPath" and derives the archive root (folder + "/VFS"). A
-    // missing value leaves the folder empty.
+    // missing value leaves the folder empty. Without a usable archive root
+    // the program is not set up, and stays so for the run.
     static void readInstallPath();
 
     static const std::string& installPath();
+    // Empty when there is no usable archive root.
     static const std::string& archiveRoot();
+
+    // False when start-up found no usable archive root; setUpProblem() then
+    // says why, as a sentence for the user.
+    static bool isSetUp();
+    static const std::string& setUpProblem();
 
     static MainWindow* mainWindow();
     static void setMainWindow(MainWindow* window);

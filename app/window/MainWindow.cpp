@@ -32,6 +32,19 @@ namespace {
 constexpr int kSplitterPercent = 33;
 constexpr char kHelpTopic[] = "zebdoc_overview.html";
 
+// What cannot work without an archive root and its database.
+constexpr int kCommandsNeedingSetUp[] = {kCmdAddNewVersion, kCmdEdit, kCmdOpen,
+                                         kCmdDelete,        kCmdGet,  kCmdSearch};
+
+bool needsSetUp(int command) {
+    for (int c : kCommandsNeedingSetUp) {
+        if (c == command) {
+            return true;
+        }
+    }
+    return false;
+}
+
 wxString textOf(int id) {
     return wxString::FromUTF8(strings::text(id));
 }
@@ -117,6 +130,7 @@ bool MainWindow::create() {
 
     browse();
     checkPaneButton(m_toolbar, true);
+    disableCommandsThatNeedSetUp();
     Show();
     Update();
     return true;
@@ -146,7 +160,19 @@ wxString MainWindow::statusText() const {
 }
 
 void MainWindow::ready() {
-    setStatusText(textOf(strings::kReady));
+    setStatusText(textOf(AppState::isSetUp() ? strings::kReady : strings::kStatusNotSetUp));
+}
+
+// Without an archive root the selection never re-enables these either
+// (SelectContext::setCommandState).
+void MainWindow::disableCommandsThatNeedSetUp() {
+    if (AppState::isSetUp()) {
+        return;
+    }
+    for (int command : kCommandsNeedingSetUp) {
+        GetMenuBar()->Enable(toWxId(command), false);
+        m_toolbar->EnableTool(toWxId(command), false);
+    }
 }
 
 void MainWindow::layoutPanes() {
@@ -262,7 +288,12 @@ void MainWindow::endLabelEdit(wxEvent& event) {
 }
 
 void MainWindow::onCommand(wxCommandEvent& event) {
-    switch (commandOf(event.GetId())) {
+    const int command = commandOf(event.GetId());
+    // Also when the command comes by a way that skips the greyed item.
+    if (!AppState::isSetUp() && needsSetUp(command)) {
+        return;
+    }
+    switch (command) {
         case kCmdAddNewVersion:
             onAddNewVersion(event);
             break;

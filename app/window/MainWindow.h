@@ -48,6 +48,8 @@ public:
 
     void setStatusText(const wxString& text);
     wxString statusText() const;
+    // The status text at rest: "Ready", or that the program is not set up.
+    void ready();
 
     // The Browse and Search commands: a new pane of the kind replaces the
     // current one.
@@ -68,7 +70,7 @@ protected:
 private:
     void placeLeftPane();
     void checkPaneKind(bool browse);
-    void ready();
+    void disableCommandsThatNeedSetUp();
     void closeOrDefer();
     bool routeNotification(wxEvent& event);
     void endLabelEdit(wxEvent& event);

@@ -47,6 +47,10 @@ enum Id : int {
     kGetIncomplete = 144,
     kGetComplete = 145,
     kAddChooserTitle = 146,
+
+    // Start-up without a usable installation folder.
+    kNotSetUp = 260,        // the message at start; %s: why
+    kStatusNotSetUp = 261,  // the status bar for the whole run
     // Help > Contents without a help book.
     kHelpUnavailable = 265,  // %s: the book's path
 };
@@ -99,6 +103,10 @@ inline constexpr Entry kTable[] = {
     {kGetComplete, "Get operation has succesfully completed"},
     {kAddChooserTitle, "Add  new file versions"},
 
+    {kNotSetUp,
+     "ZEBDOC is not set up on this computer. %s\n\nRun the setup program, install, and start "
+     "ZEBDOC again. Until then Add, Edit, Delete, Open, Get and Search are not available."},
+    {kStatusNotSetUp, "Not set up: run the setup program, install"},
     {kHelpUnavailable, "The help book %s cannot be opened."},
 };
 

@@ -233,9 +233,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The registry file's contents before start-up; none by default.
-    virtual void writeRegistry() {}
+    // The registry's values before start-up: by default an installation
+    // folder, installDir(), that does not exist, and no data source.
+    virtual void writeRegistry();
     const std::string& registryPath() const { return m_registry; }
+    std::string installDir() const { return m_registry + ".install"; }
 
     RecordingPane* pane() const { return static_cast<RecordingPane*>(window->leftPane()); }
     void menuCommand(int id) { zebtest::menuCommand(window, id); }
