@@ -50,6 +50,13 @@ const std::string& AppState::setUpProblem() {
     return g_setUpProblem;
 }
 
+std::string AppState::dataSourceName() {
+    char buffer[1024] = "";
+    GetRegString(HKEY_LOCAL_MACHINE, kUserInfoKey, "DSN", buffer);
+    buffer[sizeof buffer - 1] = '\0';
+    return buffer;
+}
+
 MainWindow* AppState::mainWindow() {
     return g_mainWindow;
 }

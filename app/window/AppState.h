@@ -23,6 +23,9 @@ public:
     static bool isSetUp();
     static const std::string& setUpProblem();
 
+    // The name of the ODBC data source the program uses (registry "DSN").
+    static std::string dataSourceName();
+
     static MainWindow* mainWindow();
     static void setMainWindow(MainWindow* window);
 

@@ -21,6 +21,7 @@
 #include "app/window/PaneFactory.h"
 #include "app/window/Splitter.h"
 #include "app/window/StringTable.h"
+#include "core/DatabaseInstance.h"
 #include "core/IZEB.h"
 #include "ui/DataView.h"
 #include "ui/ListView.h"
@@ -43,6 +44,15 @@ bool needsSetUp(int command) {
         }
     }
     return false;
+}
+
+DatabaseReading readDatabase() {
+    DatabaseReading reading;
+    reading.statements = DatabaseInstance::statementCount();
+    if (DatabaseInstance::hasInstance()) {
+        reading.returnCode = DatabaseInstance::instance()->lastReturnCode();
+    }
+    return reading;
 }
 
 wxString textOf(int id) {
@@ -109,6 +119,7 @@ bool MainWindow::create() {
     Bind(wxEVT_SIZE, &MainWindow::onSize, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainWindow::onClose, this);
     Bind(ZEB_EVT_SPLITTER_MOVED, &MainWindow::onSplitterMoved, this);
+    Bind(wxEVT_IDLE, &MainWindow::onIdle, this);
 
     m_toolbar = createMainToolbar(this);
     m_statusBar = new wxStatusBar(this, kStatusBarWindowId, wxSTB_DEFAULT_STYLE);
@@ -160,7 +171,13 @@ wxString MainWindow::statusText() const {
 }
 
 void MainWindow::ready() {
-    setStatusText(textOf(AppState::isSetUp() ? strings::kReady : strings::kStatusNotSetUp));
+    int status = strings::kReady;
+    if (!AppState::isSetUp()) {
+        status = strings::kStatusNotSetUp;
+    } else if (m_database.isFailing()) {
+        status = strings::kStatusDatabaseUnusable;
+    }
+    setStatusText(textOf(status));
 }
 
 // Without an archive root the selection never re-enables these either
@@ -173,6 +190,29 @@ void MainWindow::disableCommandsThatNeedSetUp() {
         GetMenuBar()->Enable(toWxId(command), false);
         m_toolbar->EnableTool(toWxId(command), false);
     }
+}
+
+void MainWindow::watchDatabase() {
+    // Not set up, the program has said all there is to say: run the setup.
+    if (!AppState::isSetUp()) {
+        return;
+    }
+    const DatabaseWatch::Change change = m_database.observe(readDatabase());
+    if (change == DatabaseWatch::Change::kNone) {
+        return;
+    }
+    ready();
+    if (change == DatabaseWatch::Change::kFailed) {
+        userInterface().messageBox(this,
+                                   wxString::FromUTF8(DatabaseWatch::message(
+                                       AppState::dataSourceName(), DatabaseInstance::lastError())),
+                                   textOf(strings::kTitle), wxOK | wxICON_ERROR);
+    }
+}
+
+void MainWindow::onIdle(wxIdleEvent& event) {
+    event.Skip();
+    watchDatabase();
 }
 
 void MainWindow::layoutPanes() {

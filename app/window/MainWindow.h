@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/window/DatabaseWatch.h"
 #include "app/window/MainLayout.h"
 
 class Control;
@@ -48,7 +49,8 @@ public:
 
     void setStatusText(const wxString& text);
     wxString statusText() const;
-    // The status text at rest: "Ready", or that the program is not set up.
+    // The status text at rest: "Ready", or what stands in the way (the
+    // program is not set up; the database cannot be used).
     void ready();
 
     // The Browse and Search commands: a new pane of the kind replaces the
@@ -71,6 +73,11 @@ private:
     void placeLeftPane();
     void checkPaneKind(bool browse);
     void disableCommandsThatNeedSetUp();
+    // Looks at the database connection's latest statement (on every idle
+    // event): the first failure of a spell is told with the data source's
+    // name and the driver's diagnostic, and the status bar says so until a
+    // statement succeeds again.
+    void watchDatabase();
     void closeOrDefer();
     bool routeNotification(wxEvent& event);
     void endLabelEdit(wxEvent& event);
@@ -90,6 +97,7 @@ private:
     void onSize(wxSizeEvent& event);
     void onClose(wxCloseEvent& event);
     void onSplitterMoved(SplitterEvent& event);
+    void onIdle(wxIdleEvent& event);
 
     wxToolBar* m_toolbar = nullptr;
     wxStatusBar* m_statusBar = nullptr;
@@ -100,4 +108,5 @@ private:
     bool m_browsing = true;
     bool m_closeAfterWait = false;
     Procedure m_addNewVersion;
+    DatabaseWatch m_database;
 };

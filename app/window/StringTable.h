@@ -51,6 +51,10 @@ enum Id : int {
     // Start-up without a usable installation folder.
     kNotSetUp = 260,        // the message at start; %s: why
     kStatusNotSetUp = 261,  // the status bar for the whole run
+    // The database cannot be used.
+    kDatabaseUnusable = 262,        // %s: data source, %s: driver's diagnostic
+    kStatusDatabaseUnusable = 263,  // the status bar until a statement succeeds
+    kNoDiagnostic = 264,            // in place of an empty diagnostic
     // Help > Contents without a help book.
     kHelpUnavailable = 265,  // %s: the book's path
 };
@@ -107,6 +111,11 @@ inline constexpr Entry kTable[] = {
      "ZEBDOC is not set up on this computer. %s\n\nRun the setup program, install, and start "
      "ZEBDOC again. Until then Add, Edit, Delete, Open, Get and Search are not available."},
     {kStatusNotSetUp, "Not set up: run the setup program, install"},
+    {kDatabaseUnusable,
+     "ZEBDOC cannot use its database (data source \"%s\"): versions cannot be listed, added or "
+     "changed until it can be reached again.\n\nThe driver said:\n%s"},
+    {kStatusDatabaseUnusable, "The database cannot be reached"},
+    {kNoDiagnostic, "(nothing)"},
     {kHelpUnavailable, "The help book %s cannot be opened."},
 };
 

@@ -10,6 +10,7 @@
 
 #include "app/window/MainMenu.h"
 #include "app/window/StringTable.h"
+#include "core/DatabaseInstance.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/ReportView.h"
 
@@ -94,9 +95,13 @@ TEST_F(NotSetUpTest, SaysSoOnceAndKeepsTheVersionCommandsAndSearchOff) {
     }
     EXPECT_EQ(added, 0);
     EXPECT_EQ(journal.entries, (std::vector<std::string>{"browse 1: made"}));
-    // Browse still makes a new tree; the status bar keeps saying it.
+    // Browse still makes a new tree; the status bar keeps saying it, and
+    // a database without a data source adds nothing to it.
     menuCommand(kCmdBrowse);
     EXPECT_EQ(journal.entries.back(), "browse 2: made");
+    DatabaseInstance::instance()->executeQuery("SELECT 1");
+    EXPECT_LT(DatabaseInstance::instance()->lastReturnCode(), 0);
+    pumpFor(50);
     EXPECT_EQ(window->statusText(), notSetUp);
     EXPECT_EQ(ui.messages.size(), 1u);
 }
