@@ -1,13 +1,54 @@
 #include "ui/AddChooser.h"
 
 #include <wx/filedlg.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
 #include <wx/string.h>
+#include <wx/textctrl.h>
 
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
 #endif
 
 namespace {
+
+// The two fields in a row, each after its label; the note, usually the
+// longer text, gets the larger share of any room beyond their widths.
+class VersionFields : public wxPanel {
+public:
+    explicit VersionFields(wxWindow* parent) : wxPanel(parent) {
+        auto* row = new wxBoxSizer(wxHORIZONTAL);
+        m_name = addField(row, "Ver. Name:", kVersionNameChars, 3);
+        row->AddSpacer(FromDIP(12));
+        m_note = addField(row, "Ver. Note:", kVersionNoteChars, 4);
+        SetSizerAndFit(row);
+    }
+
+    std::string name() const { return m_name->GetValue().utf8_string(); }
+    std::string note() const { return m_note->GetValue().utf8_string(); }
+
+private:
+    wxTextCtrl* addField(wxBoxSizer* row, const wxString& label, int chars, int share) {
+        row->Add(new wxStaticText(this, wxID_ANY, label),
+                 wxSizerFlags().CenterVertical().Border(wxRIGHT));
+        auto* field = new wxTextCtrl(this, wxID_ANY);
+        field->SetMinSize(field->GetSizeFromText(wxString('n', chars)));
+        row->Add(field, wxSizerFlags(share).CenterVertical());
+        return field;
+    }
+
+    wxTextCtrl* m_name;
+    wxTextCtrl* m_note;
+};
+
+wxWindow* makeVersionFields(wxWindow* chooser) {
+    return new VersionFields(chooser);
+}
+
+const VersionFields* versionFields(const wxFileDialog& chooser) {
+    return dynamic_cast<const VersionFields*>(chooser.GetExtraControl());
+}
 
 #ifdef __WXGTK__
 // The GTK chooser is a dialog whose accept button answers
@@ -79,4 +120,18 @@ std::vector<std::string> chosenPaths(wxFileDialog& chooser) {
         paths.push_back(p.utf8_string());
     }
     return paths;
+}
+
+void addVersionFields(wxFileDialog& chooser) {
+    chooser.SetExtraControlCreator(makeVersionFields);
+}
+
+std::string versionName(const wxFileDialog& chooser) {
+    const VersionFields* fields = versionFields(chooser);
+    return fields ? fields->name() : std::string();
+}
+
+std::string versionNote(const wxFileDialog& chooser) {
+    const VersionFields* fields = versionFields(chooser);
+    return fields ? fields->note() : std::string();
 }

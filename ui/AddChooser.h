@@ -19,3 +19,15 @@ wxString acceptButtonLabel(wxFileDialog& chooser);
 // The files chosen, named as the file system names them: wxWidgets reads a
 // name that is not UTF-8 as another encoding, which names no file.
 std::vector<std::string> chosenPaths(wxFileDialog& chooser);
+// Gives the chooser, below its files, the fields "Ver. Name:" and "Ver.
+// Note:", wide enough for a name and a short note (kVersionNameChars and
+// kVersionNoteChars average characters at least). Call before showing it;
+// the chooser makes them when it is shown.
+void addVersionFields(wxFileDialog& chooser);
+constexpr int kVersionNameChars = 30;
+constexpr int kVersionNoteChars = 40;
+
+// What the person typed into those fields; empty where the chooser has
+// none. Valid while the chooser exists.
+std::string versionName(const wxFileDialog& chooser);
+std::string versionNote(const wxFileDialog& chooser);

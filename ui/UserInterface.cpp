@@ -2,10 +2,12 @@
 
 #include <gtk/gtk.h>
 #include <wx/dialog.h>
+#include <wx/display.h>
 #include <wx/filedlg.h>
-#include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
+#include <wx/filesys.h>
 #include <wx/html/helpctrl.h>
+#include <wx/html/helpfrm.h>
 #include <wx/msgdlg.h>
 
 // After msgdlg.h, which it builds on.
@@ -13,6 +15,7 @@
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
 
+#include <algorithm>
 #include <map>
 
 #include "ui/AddChooser.h"
@@ -20,26 +23,51 @@
 
 namespace {
 
-// The chooser's two extra fields.
-class VersionFields : public wxFileDialogCustomizeHook {
-public:
-    void AddCustomControls(wxFileDialogCustomize& customizer) override {
-        m_name = customizer.AddTextCtrl("Ver. Name:");
-        m_note = customizer.AddTextCtrl("Ver. Note:");
+// The help book's own title, with any "%" kept as it is in a title format.
+wxString bookTitle(wxHtmlHelpController& help, const wxString& book) {
+    const wxString archive = wxFileSystem::FileNameToURL(wxFileName(book));
+    const wxHtmlBookRecArray& books = help.GetHelpData()->GetBookRecArray();
+    for (size_t i = 0; i < books.size(); ++i) {
+        const wxHtmlBookRecord& record = books[i];
+        // The book's project file inside it: "file:///.../book.htb#zip:book.hhp".
+        if (record.GetBookFile().StartsWith(archive + "#")) {
+            wxString title = record.GetTitle();
+            title.Replace("%", "%%");
+            return title;
+        }
     }
-    void TransferDataFromCustomControls() override {
-        m_nameText = m_name->GetValue().utf8_string();
-        m_noteText = m_note->GetValue().utf8_string();
-    }
-    const std::string& name() const { return m_nameText; }
-    const std::string& note() const { return m_noteText; }
+    return "%s";
+}
 
-private:
-    wxFileDialogTextCtrl* m_name = nullptr;
-    wxFileDialogTextCtrl* m_note = nullptr;
-    std::string m_nameText;
-    std::string m_noteText;
-};
+// Puts a window the person asked for in front of them: new, over `near`
+// (where they are looking; the toolkit would put it in a corner of the
+// screen); in any case whole on that display's work area, not iconized,
+// raised.
+void bringOnScreen(wxTopLevelWindow* window, wxWindow* near, bool isNew) {
+    if (!window) {
+        return;
+    }
+    int display = wxDisplay::GetFromWindow(near ? near : window);
+    if (display == wxNOT_FOUND) {
+        display = 0;
+    }
+    const wxRect area = wxDisplay(static_cast<unsigned>(display)).GetClientArea();
+    wxRect rect = window->GetRect();
+    rect.SetSize(wxSize(std::min(rect.width, area.width), std::min(rect.height, area.height)));
+    if (isNew && near) {
+        rect = rect.CentreIn(near->GetScreenRect());
+    }
+    // Shifted into the area where it sticks out.
+    rect.x = std::max(area.x, std::min(rect.x, area.GetRight() + 1 - rect.width));
+    rect.y = std::max(area.y, std::min(rect.y, area.GetBottom() + 1 - rect.height));
+    if (rect != window->GetRect()) {
+        window->SetSize(rect);
+    }
+    if (window->IsIconized()) {
+        window->Iconize(false);
+    }
+    window->Raise();
+}
 
 int buttonOf(int dialogId) {
     switch (dialogId) {
@@ -71,15 +99,14 @@ public:
                      const wxString& acceptLabel, ChosenFiles& chosen) override {
         wxFileDialog chooser(parent, title, wxEmptyString, wxEmptyString, wildcard,
                              wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
-        VersionFields fields;
-        chooser.SetCustomizeHook(fields);
+        addVersionFields(chooser);
         labelAcceptButton(chooser, acceptLabel);
         if (chooser.ShowModal() != wxID_OK) {
             return false;
         }
         chosen.paths = chosenPaths(chooser);
-        chosen.versionName = fields.name();
-        chosen.versionNote = fields.note();
+        chosen.versionName = versionName(chooser);
+        chosen.versionNote = versionNote(chooser);
         return !chosen.paths.empty();
     }
 
@@ -90,7 +117,13 @@ public:
         if (!help->AddBook(wxFileName(book))) {
             return false;
         }
-        return help->Display(topic);
+        help->SetTitleFormat(bookTitle(*help, book));
+        const bool isNew = help->GetFrame() == nullptr;
+        if (!help->Display(topic)) {
+            return false;
+        }
+        bringOnScreen(help->GetFrame(), parent, isNew);
+        return true;
     }
 
     bool launchAndWait(wxWindow* parent, const std::string& path) override {

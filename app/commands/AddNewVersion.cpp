@@ -146,9 +146,10 @@ void addFile(wxWindow* mainWindow, const std::string& path, const std::string& n
         VersionedFile file(uid);
         RevisionFile revision(name.c_str(), note.c_str(), &file);
         if (!revision.diffFile(path.c_str(), &file)) {
+            // Named, for the question may come for any file of many.
             const int answer = userInterface().messageBox(
-                mainWindow, textOf(strings::kConfirmUnchanged), textOf(strings::kTitle),
-                wxOK | wxCANCEL | wxICON_INFORMATION);
+                mainWindow, textOf(strings::kConfirmUnchanged) + "\n\n" + wxString::FromUTF8(path),
+                textOf(strings::kTitle), wxOK | wxCANCEL | wxICON_INFORMATION);
             if (answer != wxOK) {
                 ++outcome.skipped;
                 return;

@@ -4,6 +4,7 @@
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 
+#include "app/window/AppState.h"
 #include "app/window/CommandIds.h"
 #include "core/RevisionFile.h"
 #include "core/UID.h"
@@ -68,8 +69,11 @@ void SelectContext::setCommandState(wxWindow* mainWindow, int kind) {
     if (m_commandState == kRightPaneRow && kind == kRightPaneRow) {
         return;
     }
-    const bool any = kind == kVersionedFile || kind == kRevision || kind == kRightPaneRow;
-    const bool revision = kind == kRevision || kind == kRightPaneRow;
+    // A program that is not set up keeps them all greyed.
+    const bool setUp = AppState::isSetUp();
+    const bool any =
+        setUp && (kind == kVersionedFile || kind == kRevision || kind == kRightPaneRow);
+    const bool revision = setUp && (kind == kRevision || kind == kRightPaneRow);
     struct Command {
         int id;
         bool enabled;

@@ -11,9 +11,13 @@ namespace {
 
 constexpr char kUserInfoKey[] = "SOFTWARE\\Quorvane\\ZEBDOC\\UserInfo\\";
 constexpr char kHelpBook[] = "zebdoc.htb";
+// From the program's folder (bin) to the program's data.
+constexpr char kDataFolder[] = "/../share/zebdoc/";
 
 std::string g_installPath;
-std::string g_archiveRoot = "/VFS";
+std::string g_archiveRoot;
+std::string g_setUpProblem;
+bool g_setUp = true;
 MainWindow* g_mainWindow = nullptr;
 
 }  // namespace
@@ -23,9 +27,11 @@ void AppState::readInstallPath() {
     GetRegString(HKEY_LOCAL_MACHINE, kUserInfoKey, "DestinationPath", buffer);
     buffer[sizeof buffer - 1] = '\0';
     g_installPath = buffer;
-    g_archiveRoot = g_installPath + "/VFS";
     // The core library keeps its own copy, read when it was loaded.
     ArchiveRoot::refresh();
+    g_archiveRoot = ArchiveRoot::path();
+    g_setUp = ArchiveRoot::isValid();
+    g_setUpProblem = g_setUp ? std::string() : ArchiveRoot::problem();
 }
 
 const std::string& AppState::installPath() {
@@ -34,6 +40,21 @@ const std::string& AppState::installPath() {
 
 const std::string& AppState::archiveRoot() {
     return g_archiveRoot;
+}
+
+bool AppState::isSetUp() {
+    return g_setUp;
+}
+
+const std::string& AppState::setUpProblem() {
+    return g_setUpProblem;
+}
+
+std::string AppState::dataSourceName() {
+    char buffer[1024] = "";
+    GetRegString(HKEY_LOCAL_MACHINE, kUserInfoKey, "DSN", buffer);
+    buffer[sizeof buffer - 1] = '\0';
+    return buffer;
 }
 
 MainWindow* AppState::mainWindow() {
@@ -45,14 +66,12 @@ void AppState::setMainWindow(MainWindow* window) {
 }
 
 std::string AppState::helpBookPath() {
-    const std::string installed = g_installPath + "/" + kHelpBook;
-    if (zeb::platform::isRegularFile(installed)) {
-        return installed;
+    if (!g_installPath.empty()) {
+        const std::string installed = g_installPath + "/" + kHelpBook;
+        if (zeb::platform::isRegularFile(installed)) {
+            return installed;
+        }
     }
     const wxFileName program(wxStandardPaths::Get().GetExecutablePath());
-    const std::string beside = program.GetPath().utf8_string() + "/" + kHelpBook;
-    if (zeb::platform::isRegularFile(beside)) {
-        return beside;
-    }
-    return installed;
+    return zeb::platform::fullPath(program.GetPath().utf8_string() + kDataFolder + kHelpBook);
 }

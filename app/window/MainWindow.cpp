@@ -22,6 +22,7 @@
 #include "app/window/PaneFactory.h"
 #include "app/window/Splitter.h"
 #include "app/window/StringTable.h"
+#include "core/DatabaseInstance.h"
 #include "core/IZEB.h"
 #include "core/RevisionObject.h"
 #include "ui/DataView.h"
@@ -37,7 +38,29 @@ constexpr int kSplitterPercent = 33;
 constexpr long kNameRow = 1;
 constexpr long kNoteRow = 2;
 constexpr int kAttributeTextSize = 1024;
-constexpr char kHelpTopic[] = "zebdoc_overview.htm";
+constexpr char kHelpTopic[] = "zebdoc_overview.html";
+
+// What cannot work without an archive root and its database.
+constexpr int kCommandsNeedingSetUp[] = {kCmdAddNewVersion, kCmdEdit, kCmdOpen,
+                                         kCmdDelete,        kCmdGet,  kCmdSearch};
+
+bool needsSetUp(int command) {
+    for (int c : kCommandsNeedingSetUp) {
+        if (c == command) {
+            return true;
+        }
+    }
+    return false;
+}
+
+DatabaseReading readDatabase() {
+    DatabaseReading reading;
+    reading.statements = DatabaseInstance::statementCount();
+    if (DatabaseInstance::hasInstance()) {
+        reading.returnCode = DatabaseInstance::instance()->lastReturnCode();
+    }
+    return reading;
+}
 
 wxString textOf(int id) {
     return wxString::FromUTF8(strings::text(id));
@@ -131,6 +154,7 @@ bool MainWindow::create() {
     Bind(wxEVT_SIZE, &MainWindow::onSize, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainWindow::onClose, this);
     Bind(ZEB_EVT_SPLITTER_MOVED, &MainWindow::onSplitterMoved, this);
+    Bind(wxEVT_IDLE, &MainWindow::onIdle, this);
 
     m_toolbar = createMainToolbar(this);
     m_statusBar = new wxStatusBar(this, kStatusBarWindowId, wxSTB_DEFAULT_STYLE);
@@ -152,6 +176,7 @@ bool MainWindow::create() {
 
     browse();
     checkPaneButton(m_toolbar, true);
+    disableCommandsThatNeedSetUp();
     Show();
     Update();
     return true;
@@ -181,7 +206,48 @@ wxString MainWindow::statusText() const {
 }
 
 void MainWindow::ready() {
-    setStatusText(textOf(strings::kReady));
+    int status = strings::kReady;
+    if (!AppState::isSetUp()) {
+        status = strings::kStatusNotSetUp;
+    } else if (m_database.isFailing()) {
+        status = strings::kStatusDatabaseUnusable;
+    }
+    setStatusText(textOf(status));
+}
+
+// Without an archive root the selection never re-enables these either
+// (SelectContext::setCommandState).
+void MainWindow::disableCommandsThatNeedSetUp() {
+    if (AppState::isSetUp()) {
+        return;
+    }
+    for (int command : kCommandsNeedingSetUp) {
+        GetMenuBar()->Enable(toWxId(command), false);
+        m_toolbar->EnableTool(toWxId(command), false);
+    }
+}
+
+void MainWindow::watchDatabase() {
+    // Not set up, the program has said all there is to say: run the setup.
+    if (!AppState::isSetUp()) {
+        return;
+    }
+    const DatabaseWatch::Change change = m_database.observe(readDatabase());
+    if (change == DatabaseWatch::Change::kNone) {
+        return;
+    }
+    ready();
+    if (change == DatabaseWatch::Change::kFailed) {
+        userInterface().messageBox(this,
+                                   wxString::FromUTF8(DatabaseWatch::message(
+                                       AppState::dataSourceName(), DatabaseInstance::lastError())),
+                                   textOf(strings::kTitle), wxOK | wxICON_ERROR);
+    }
+}
+
+void MainWindow::onIdle(wxIdleEvent& event) {
+    event.Skip();
+    watchDatabase();
 }
 
 void MainWindow::layoutPanes() {
@@ -328,7 +394,12 @@ void MainWindow::endLabelEdit(wxEvent& event) {
 }
 
 void MainWindow::onCommand(wxCommandEvent& event) {
-    switch (commandOf(event.GetId())) {
+    const int command = commandOf(event.GetId());
+    // Also when the command comes by a way that skips the greyed item.
+    if (!AppState::isSetUp() && needsSetUp(command)) {
+        return;
+    }
+    switch (command) {
         case kCmdAddNewVersion:
             onAddNewVersion(event);
             break;
@@ -442,7 +513,12 @@ void MainWindow::onSearch(wxCommandEvent&) {
 }
 
 void MainWindow::onContents(wxCommandEvent&) {
-    userInterface().showHelp(this, wxString::FromUTF8(AppState::helpBookPath()), kHelpTopic);
+    const std::string book = AppState::helpBookPath();
+    if (!userInterface().showHelp(this, wxString::FromUTF8(book), kHelpTopic)) {
+        userInterface().messageBox(
+            this, wxString::FromUTF8(strings::filled(strings::kHelpUnavailable, {book})),
+            textOf(strings::kTitle), wxOK | wxICON_ERROR);
+    }
 }
 
 void MainWindow::onAbout(wxCommandEvent&) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window/DatabaseWatch.h"
 #include "app/window/MainLayout.h"
 
 class Control;
@@ -51,6 +52,9 @@ public:
 
     void setStatusText(const wxString& text);
     wxString statusText() const;
+    // The status text at rest: "Ready", or what stands in the way (the
+    // program is not set up; the database cannot be used).
+    void ready();
 
     // The Browse and Search commands: a new pane of the kind replaces the
     // current one.
@@ -77,7 +81,12 @@ private:
     void placeLeftPane();
     void focusLeftPane();
     void checkPaneKind(bool browse);
-    void ready();
+    void disableCommandsThatNeedSetUp();
+    // Looks at the database connection's latest statement (on every idle
+    // event): the first failure of a spell is told with the data source's
+    // name and the driver's diagnostic, and the status bar says so until a
+    // statement succeeds again.
+    void watchDatabase();
     void closeOrDefer();
     bool routeNotification(wxEvent& event);
     void endLabelEdit(wxEvent& event);
@@ -98,6 +107,7 @@ private:
     void onSize(wxSizeEvent& event);
     void onClose(wxCloseEvent& event);
     void onSplitterMoved(SplitterEvent& event);
+    void onIdle(wxIdleEvent& event);
 
     wxToolBar* m_toolbar = nullptr;
     wxStatusBar* m_statusBar = nullptr;
@@ -109,4 +119,5 @@ private:
     bool m_closeAfterWait = false;
     Procedure m_addNewVersion;
     std::vector<std::string> m_browsePlace;
+    DatabaseWatch m_database;
 };

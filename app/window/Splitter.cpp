@@ -9,6 +9,10 @@ namespace {
 
 // The bar's colour while it is being dragged.
 const wxColour kDragColour(64, 64, 64);
+// Its grip: dots of this size, this far apart.
+constexpr int kGripDot = 2;
+constexpr int kGripGap = 3;
+constexpr int kGripDots = 3;
 
 }  // namespace
 
@@ -40,7 +44,8 @@ bool Splitter::create(wxWindow* parent, int percent, unsigned options, const Spl
                           wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE, kindName(options))) {
         return false;
     }
-    SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_MENU));
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
     wxStockCursor cursor = wxCURSOR_SIZEWE;
     if (isFixed()) {
         cursor = wxCURSOR_ARROW;
@@ -104,10 +109,38 @@ void Splitter::endDrag() {
 
 void Splitter::onPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
+    paint(dc, GetClientSize());
+}
+
+void Splitter::paint(wxDC& dc, const wxSize& size) const {
+    dc.SetPen(*wxTRANSPARENT_PEN);
     if (m_dragging) {
-        dc.SetPen(*wxTRANSPARENT_PEN);
         dc.SetBrush(wxBrush(kDragColour));
-        dc.DrawRectangle(GetClientSize());
+        dc.DrawRectangle(wxPoint(0, 0), size);
+        return;
+    }
+    dc.SetBrush(wxBrush(GetBackgroundColour()));
+    dc.DrawRectangle(wxPoint(0, 0), size);
+    // A shadow line along each long edge sets the bar off from the panes,
+    // and a grip of dots in the middle shows that it can be taken.
+    const wxColour shadow = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW);
+    dc.SetBrush(wxBrush(shadow));
+    const bool across = isHorizontalBar();
+    const int length = across ? size.x : size.y;
+    const int depth = across ? size.y : size.x;
+    const auto box = [across](int along, int deep, int alongSize, int deepSize) {
+        return across ? wxRect(along, deep, alongSize, deepSize)
+                      : wxRect(deep, along, deepSize, alongSize);
+    };
+    dc.DrawRectangle(box(0, 0, length, 1));
+    dc.DrawRectangle(box(0, depth - 1, length, 1));
+    if (isFixed()) {
+        return;
+    }
+    const int grip = kGripDots * kGripDot + (kGripDots - 1) * kGripGap;
+    for (int i = 0; i < kGripDots; ++i) {
+        dc.DrawRectangle(box((length - grip) / 2 + i * (kGripDot + kGripGap),
+                             (depth - kGripDot) / 2, kGripDot, kGripDot));
     }
 }
 

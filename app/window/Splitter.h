@@ -49,7 +49,8 @@ wxDECLARE_EVENT(ZEB_EVT_SPLITTER_MOVED, SplitterEvent);
 // the left button alone (no Ctrl, Shift or other button) moves the bar to
 // the pointer (clamped, see SplitterLayout::dragTo); the drag ends when the
 // button is released or the capture is lost, and only then is the parent
-// notified. While dragging the bar is painted dark grey.
+// notified. At rest the bar shows a shadow line along each long edge and,
+// when it can be moved, a grip of dots; while dragging it is dark grey.
 class Splitter : public wxWindow {
 public:
     Splitter();
@@ -80,11 +81,15 @@ public:
     bool isFixed() const { return m_layout.isFixed(); }
     bool isDragging() const { return m_dragging; }
 
+    // Draws the bar, `size` large, into `dc` (its paint handler uses this).
+    void paint(wxDC& dc, const wxSize& size) const;
+
     // The window name of the bar's kind: "wespliter", "nsspliter" or
     // "fxdspliter" (fixed before horizontal before vertical).
     static const char* kindName(unsigned options);
 
 private:
+    bool isHorizontalBar() const { return (getOptions() & kSplitterHorizontal) != 0; }
     void notifyParent();
     void applyPlacement();
     void endDrag();

@@ -1,5 +1,6 @@
 #include "app/window/SplitterLayout.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -48,7 +49,15 @@ bool SplitterLayout::init(int percent, unsigned options, int width, int height,
         m_width = kVerticalWidth;
         m_height = barHeight(height);
     }
+    putAt(position(), isHorizontal() ? height : width);
     return true;
+}
+
+void SplitterLayout::putAt(int at, int extent) {
+    position() = at;
+    m_chosen = at;
+    // Past the far edge when the bar was put against it: it stays there.
+    m_farRoom = std::min(extent - at - thickness(), kFarPaneRoom);
 }
 
 void SplitterLayout::dragTo(int pointerX, int pointerY, int width, int height) {
@@ -69,14 +78,14 @@ void SplitterLayout::dragTo(int pointerX, int pointerY, int width, int height) {
         position = pointer;
         m_percent = static_cast<int>(static_cast<long long>(pointer) * 100 / extent);
     }
-    (isHorizontal() ? m_y : m_x) = position;
+    putAt(position, extent);
 }
 
 bool SplitterLayout::leftDoubleClick() {
     if (m_fixed || (m_options & kSplitterLeftDoubleClickNear) == 0) {
         return false;
     }
-    (isHorizontal() ? m_y : m_x) = 1;
+    putAt(1, INT_MAX);
     m_percent = 1;
     return true;
 }
@@ -85,11 +94,8 @@ bool SplitterLayout::rightDoubleClick(int width, int height) {
     if (m_fixed || (m_options & kSplitterRightDoubleClickFar) == 0) {
         return false;
     }
-    if (isHorizontal()) {
-        m_y = height - 4;
-    } else {
-        m_x = width - 4;
-    }
+    const int extent = isHorizontal() ? height : width;
+    putAt(extent - 4, extent);
     m_percent = 99;
     return true;
 }
@@ -98,14 +104,15 @@ void SplitterLayout::resize(int width, int height) {
     const bool keepPercent = (m_options & kSplitterKeepPercent) != 0;
     if (isHorizontal()) {
         m_width = width;
-        if (keepPercent) {
-            m_y = share(m_percent, height);
-        }
     } else {
         m_y = barTop();
         m_height = barHeight(height);
-        if (keepPercent) {
-            m_x = share(m_percent, width);
-        }
+    }
+    const int extent = isHorizontal() ? height : width;
+    if (keepPercent) {
+        position() = share(m_percent, extent);
+    } else if (!m_fixed) {
+        const int givingWay = std::max(extent - thickness() - m_farRoom, extent / 2);
+        position() = std::max(std::min(m_chosen, givingWay), std::min(m_chosen, 1));
     }
 }

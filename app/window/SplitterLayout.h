@@ -32,9 +32,13 @@ struct SplitterBands {
 
 class SplitterLayout {
 public:
-    // Width of a vertical bar, height of a horizontal one.
-    static constexpr int kVerticalWidth = 2;
+    // Width of a vertical bar, height of a horizontal one. A vertical bar
+    // is wide enough to be seen and grabbed.
+    static constexpr int kVerticalWidth = 6;
     static constexpr int kHorizontalHeight = 4;
+    // The room a movable bar keeps for the pane beyond it when the parent
+    // shrinks (at most what that pane had when the bar was put in place).
+    static constexpr int kFarPaneRoom = 200;
 
     // Whether a bar with these options may be made at `percent`: never below
     // 0; a movable bar at most 99.
@@ -63,7 +67,11 @@ public:
 
     // The parent is now `width` by `height`: the bar spans the new width
     // (horizontal) or the height between the bands (vertical); with
-    // kSplitterKeepPercent its position follows the percentage.
+    // kSplitterKeepPercent its position follows the percentage. Without it
+    // a movable bar stays where it was put as long as the pane beyond it
+    // keeps its room (kFarPaneRoom, or less if it had less then); in a
+    // parent too small for that the bar gives way, down to the middle, and
+    // it goes back to where it was put when the parent grows again.
     void resize(int width, int height);
 
     void setBands(const SplitterBands& bands) { m_bands = bands; }
@@ -81,6 +89,10 @@ public:
 private:
     int barTop() const { return m_bands.top + 2; }
     int barHeight(int parentHeight) const;
+    int thickness() const { return isHorizontal() ? m_height : m_width; }
+    int& position() { return isHorizontal() ? m_y : m_x; }
+    // The bar was put at `position` in a parent `extent` long.
+    void putAt(int position, int extent);
 
     int m_percent = 0;
     int m_x = 0;
@@ -89,5 +101,7 @@ private:
     int m_height = 0;
     unsigned m_options = 0;
     bool m_fixed = false;
+    int m_chosen = 0;   // where the bar was put
+    int m_farRoom = 0;  // what the pane beyond it keeps
     SplitterBands m_bands;
 };

@@ -6,6 +6,7 @@
 #include "app/window/AppState.h"
 #include "app/window/MainWindow.h"
 #include "app/window/StringTable.h"
+#include "ui/UserInterface.h"
 
 MainWindow* startUp() {
     AppState::readInstallPath();
@@ -20,6 +21,12 @@ MainWindow* startUp() {
         window->Destroy();
         return nullptr;
     }
-    window->setStatusText(wxString::FromUTF8(strings::text(strings::kReady)));
+    window->ready();
+    if (!AppState::isSetUp()) {
+        userInterface().messageBox(
+            window,
+            wxString::FromUTF8(strings::filled(strings::kNotSetUp, {AppState::setUpProblem()})),
+            wxString::FromUTF8(strings::text(strings::kTitle)), wxOK | wxICON_WARNING);
+    }
     return window;
 }

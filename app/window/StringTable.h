@@ -4,6 +4,9 @@
 // texts, toolbar labels and tooltips all come from here; the texts are the
 // program's own and are kept exactly as they are.
 
+#include <initializer_list>
+#include <string>
+
 namespace strings {
 
 enum Id : int {
@@ -56,6 +59,15 @@ enum Id : int {
     kReasonDatabase = 237,
     kReasonCopy = 238,
     kReasonUnknown = 239,
+    // Start-up without a usable installation folder.
+    kNotSetUp = 260,        // the message at start; %s: why
+    kStatusNotSetUp = 261,  // the status bar for the whole run
+    // The database cannot be used.
+    kDatabaseUnusable = 262,        // %s: data source, %s: driver's diagnostic
+    kStatusDatabaseUnusable = 263,  // the status bar until a statement succeeds
+    kNoDiagnostic = 264,            // in place of an empty diagnostic
+    // Help > Contents without a help book.
+    kHelpUnavailable = 265,  // %s: the book's path
 };
 
 struct Entry {
@@ -117,6 +129,17 @@ inline constexpr Entry kTable[] = {
     {kReasonDatabase, "the database could not store it"},
     {kReasonCopy, "its archived copy could not be written"},
     {kReasonUnknown, "it could not be archived"},
+
+    {kNotSetUp,
+     "ZEBDOC is not set up on this computer. %s\n\nRun the setup program, install, and start "
+     "ZEBDOC again. Until then Add, Edit, Delete, Open, Get and Search are not available."},
+    {kStatusNotSetUp, "Not set up: run the setup program, install"},
+    {kDatabaseUnusable,
+     "ZEBDOC cannot use its database (data source \"%s\"): versions cannot be listed, added or "
+     "changed until it can be reached again.\n\nThe driver said:\n%s"},
+    {kStatusDatabaseUnusable, "The database cannot be reached"},
+    {kNoDiagnostic, "(nothing)"},
+    {kHelpUnavailable, "The help book %s cannot be opened."},
 };
 
 // The text of a string id (UTF-8), or "" for an id the table lacks.
@@ -127,6 +150,23 @@ inline const char* text(int id) {
         }
     }
     return "";
+}
+
+// The text of a string id with each "%s" replaced, in order, by the next of
+// `values` (used as they are, never scanned for "%s" themselves); a "%s"
+// without a value stays.
+inline std::string filled(int id, std::initializer_list<std::string> values) {
+    std::string out;
+    auto value = values.begin();
+    for (const char* c = text(id); *c; ++c) {
+        if (c[0] == '%' && c[1] == 's' && value != values.end()) {
+            out += *value++;
+            ++c;
+        } else {
+            out += *c;
+        }
+    }
+    return out;
 }
 
 }  // namespace strings

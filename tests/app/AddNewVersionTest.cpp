@@ -10,6 +10,8 @@
 
 #include <wx/filedlg.h>
 #include <wx/progdlg.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/toplevel.h>
 
 #include <algorithm>
@@ -94,7 +96,10 @@ TEST_P(AddNewVersionTest, EachFileGetsItsOwnNameAndSizeNoteUnlessTypedAndUnchang
     EXPECT_EQ(again.skipped, 1);
     EXPECT_EQ(again.revisions, 2);
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, strings::text(strings::kConfirmUnchanged));
+    // Each question names its file.
+    const std::string unchanged = strings::text(strings::kConfirmUnchanged);
+    EXPECT_EQ(ui.messages[0].text, unchanged + "\n\n" + a);
+    EXPECT_EQ(ui.messages[1].text, unchanged + "\n\n" + b);
     EXPECT_EQ(ui.messages[0].caption, "ZEBDOC");
     EXPECT_EQ(ui.messages[0].style, wxOK | wxCANCEL | wxICON_INFORMATION);
     EXPECT_EQ(revisionRows(a).size(), 2u);
@@ -261,12 +266,16 @@ TEST(AddNewVersionSizeNote, WholeSizeInThousandsRoundedDown) {
     EXPECT_EQ(AddNewVersion::sizeNoteOf(dir.path() + "/missing"), "Size: ");
 }
 
-// This platform's chooser: its accept button relabelled, and the chosen
-// files named as the file system names them.
-TEST(AddChooser, AcceptButtonReadsAddAndNamesComeAsTheyAre) {
-    wxFileDialog chooser(nullptr, "Add  new file versions", wxEmptyString, wxEmptyString,
-                         AddNewVersion::kWildcard,
-                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+// This platform's chooser: its accept button relabelled, the chosen files
+// named as the file system names them, and the version fields, made as
+// showing it makes them, wide enough to read what is typed.
+TEST(AddChooser, AcceptButtonNamesAndVersionFields) {
+    struct Chooser : wxFileDialog {
+        using wxFileDialog::wxFileDialog;
+        using wxFileDialogBase::CreateExtraControl;
+    };
+    Chooser chooser(nullptr, "Add  new file versions", wxEmptyString, wxEmptyString,
+                    AddNewVersion::kWildcard, wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     EXPECT_NE(acceptButtonLabel(chooser), "Add");
     ASSERT_TRUE(labelAcceptButton(chooser, "Add"));
     EXPECT_EQ(acceptButtonLabel(chooser), "Add");
@@ -277,6 +286,26 @@ TEST(AddChooser, AcceptButtonReadsAddAndNamesComeAsTheyAre) {
     auto* widget = GTK_FILE_CHOOSER(chooser.GetHandle());
     gtk_file_chooser_select_filename(widget, latin.c_str());
     EXPECT_TRUE(pumpUntil([&] { return chosenPaths(chooser) == std::vector<std::string>{latin}; }));
+    addVersionFields(chooser);
+    ASSERT_TRUE(chooser.CreateExtraControl());
+    std::vector<std::string> labels;
+    std::vector<wxTextCtrl*> fields;
+    for (wxWindow* child : chooser.GetExtraControl()->GetChildren()) {
+        if (auto* label = dynamic_cast<wxStaticText*>(child)) {
+            labels.push_back(label->GetLabel().utf8_string());
+        } else if (auto* field = dynamic_cast<wxTextCtrl*>(child)) {
+            fields.push_back(field);
+        }
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Ver. Name:", "Ver. Note:"}));
+    ASSERT_EQ(fields.size(), 2u);
+    for (const auto& [field, chars] : {std::make_pair(fields[0], kVersionNameChars),
+                                       std::make_pair(fields[1], kVersionNoteChars)}) {
+        EXPECT_GE(field->GetSize().x, field->GetTextExtent(wxString('n', chars)).x) << chars;
+    }
+    fields[0]->ChangeValue("Release 2");
+    fields[1]->ChangeValue("sent to Ann");
+    EXPECT_EQ(versionName(chooser) + "/" + versionNote(chooser), "Release 2/sent to Ann");
 }
 
 // The command in the main window: the chooser, then a new browse tree.

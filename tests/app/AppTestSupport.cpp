@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include "core/Registry.h"
+#include "platform/RegistryStore.h"
+
 namespace zebtest {
 
 void setTextApplication(const std::string& name, const std::string& program) {
@@ -18,8 +21,8 @@ void MainWindowTest::SetUp() {
     const char* tmp = std::getenv("TMPDIR");
     m_registry = std::string(tmp && *tmp ? tmp : "/tmp") + "/zebdoc-mainwindow-" +
                  std::to_string(::getpid()) + ".reg";
-    writeRegistry();
     ::setenv("ZEBDOC_REGISTRY", m_registry.c_str(), 1);
+    writeRegistry();
     setPaneMakers(
         [this](wxWindow* main) { return new RecordingPane(main, "browse", journal, ++m_made); },
         [this](wxWindow* main) { return new RecordingPane(main, "search", journal, ++m_made); });
@@ -36,6 +39,11 @@ void MainWindowTest::TearDown() {
     }
     setPaneMakers(nullptr, nullptr);
     ::unlink(m_registry.c_str());
+}
+
+void MainWindowTest::writeRegistry() {
+    zeb::platform::RegistryStore::setString(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY,
+                                            "DestinationPath", installDir());
 }
 
 bool MainWindowTest::withKeyboard(const std::function<bool()>& attempt) {

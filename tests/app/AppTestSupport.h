@@ -107,7 +107,7 @@ public:
     }
     bool showHelp(wxWindow*, const wxString& book, const wxString& topic) override {
         helpRequests.push_back(book.utf8_string() + " @ " + topic.utf8_string());
-        return true;
+        return helpOpens;
     }
     bool launchAndWait(wxWindow*, const std::string& path) override {
         launched.push_back(path);
@@ -136,6 +136,7 @@ public:
     std::vector<std::string> dialogTitles;
     std::function<int(wxDialog&)> onModal;
     std::vector<std::string> helpRequests;
+    bool helpOpens = true;
     std::vector<std::string> launched;
     std::function<bool(const std::string&)> onLaunch;
     std::vector<std::string> chooserTypes;
@@ -239,9 +240,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The registry file's contents before start-up; none by default.
-    virtual void writeRegistry() {}
+    // The registry's values before start-up: by default an installation
+    // folder, installDir(), that does not exist, and no data source.
+    virtual void writeRegistry();
     const std::string& registryPath() const { return m_registry; }
+    std::string installDir() const { return m_registry + ".install"; }
 
     RecordingPane* pane() const { return static_cast<RecordingPane*>(window->leftPane()); }
     void menuCommand(int id) { zebtest::menuCommand(window, id); }

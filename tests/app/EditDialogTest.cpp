@@ -98,10 +98,13 @@ TEST_P(EditDialogTest, InPlaceEditsStoreNameAndNoteAndShowWhatWasStored) {
     // list on the right, the revision current in the left pane's context.
     startWindow([&](wxWindow* main) { return new RecordingPane(main, "browse", journal, 1); });
     // Start-up took the installation folder from the registry; no help book
-    // there: the one built beside the program serves.
+    // there: the one in share/zebdoc beside the program's bin folder serves.
     ASSERT_EQ(AppState::installPath(), installDir());
     EXPECT_EQ(AppState::archiveRoot(), installDir() + "/VFS");
-    EXPECT_EQ(AppState::helpBookPath(), std::string(ZEBDOC_BINARY_DIR) + "/bin/zebdoc.htb");
+    EXPECT_EQ(AppState::helpBookPath(),
+              std::string(ZEBDOC_BINARY_DIR) + "/share/zebdoc/zebdoc.htb");
+    writeFile(installDir() + "/zebdoc.htb", "");
+    EXPECT_EQ(AppState::helpBookPath(), installDir() + "/zebdoc.htb");
     SelectContext* selection = window->leftPane()->selectContext();
     UID fileUid, revisionUid;
     fileUid = file.c_str();

@@ -124,6 +124,12 @@ TEST_F(MainWindowPanesTest, PanesFollowTheWindowSizeAndTheBarsNotices) {
     EXPECT_EQ(window->splitter()->GetPosition().y, window->bands().toolbarHeight + 2);
     // Where a left pane puts a new right pane.
     EXPECT_EQ(window->rightPaneRect(), view->getWindow()->GetRect());
+    // Too narrow for both panes: the bar gives way so that the right pane
+    // stays usable, and comes back when the window grows.
+    resizeTo(420, 450);
+    EXPECT_GE(420 - view->getWindow()->GetPosition().x, 150);
+    resizeTo(700, 450);
+    EXPECT_EQ(window->splitter()->getX(), barX);
 
     const wxRect left = pane()->getWindow()->GetRect();
     const wxRect right = view->getWindow()->GetRect();
@@ -132,8 +138,9 @@ TEST_F(MainWindowPanesTest, PanesFollowTheWindowSizeAndTheBarsNotices) {
     EXPECT_EQ(view->getWindow()->GetRect(), right);
     notifySplitter(400);
     EXPECT_EQ(pane()->getWindow()->GetRect(), wxRect(left.x, left.y, 400, left.height));
+    const int beyond = 400 + window->splitter()->getWidth();
     EXPECT_EQ(view->getWindow()->GetRect(),
-              wxRect(402, right.y, right.GetRight() + 1 - 402, right.height));
+              wxRect(beyond, right.y, right.GetRight() + 1 - beyond, right.height));
 }
 
 TEST_F(MainWindowPanesTest, DraggingTheBarMovesThePanesWhenItEnds) {

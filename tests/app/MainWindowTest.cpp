@@ -12,6 +12,7 @@
 
 #include "app/window/MainMenu.h"
 #include "app/window/StringTable.h"
+#include "core/DatabaseInstance.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/ReportView.h"
 
@@ -45,8 +46,9 @@ void clickTool(MainWindow* window, int commandId) {
 }
 
 TEST_F(MainWindowTest, StartsOnABrowsePaneWhichSearchAndBrowseReplaceUntilExit) {
-    EXPECT_EQ(AppState::installPath(), "");
-    EXPECT_EQ(AppState::archiveRoot(), "/VFS");
+    EXPECT_EQ(AppState::installPath(), installDir());
+    EXPECT_EQ(AppState::archiveRoot(), installDir() + "/VFS");
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(AppState::mainWindow(), window);
     EXPECT_EQ(window->GetTitle(), "ZEBDOC");
     EXPECT_EQ(window->statusText(), "Ready");
@@ -78,6 +80,47 @@ TEST_F(MainWindowTest, StartsOnABrowsePaneWhichSearchAndBrowseReplaceUntilExit) 
     EXPECT_TRUE(pumpUntil([&] { return ref.get() == nullptr; }));
     EXPECT_EQ(AppState::mainWindow(), nullptr);
     EXPECT_EQ(journal.entries.back(), "browse 4: deleted");
+}
+
+// No registry values: no archive root. One message says why and names the
+// setup program; what needs the archive stays greyed, and does nothing
+// when it comes past the greyed item, for the whole run.
+class NotSetUpTest : public MainWindowTest {
+protected:
+    void writeRegistry() override {}
+};
+
+TEST_F(NotSetUpTest, SaysSoOnceAndKeepsTheVersionCommandsAndSearchOff) {
+    EXPECT_EQ(AppState::archiveRoot(), "");
+    EXPECT_FALSE(AppState::setUpProblem().empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find(AppState::setUpProblem()), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find("the setup program, install"), std::string::npos);
+    EXPECT_EQ(ui.messages[0].caption, "ZEBDOC");
+    const std::string notSetUp = "Not set up: run the setup program, install";
+    EXPECT_EQ(window->statusText(), notSetUp);
+
+    int added = 0;
+    window->setAddNewVersionProcedure([&](wxWindow*) { ++added; });
+    pane()->selectContext()->setCommandState(window, SelectContext::kRevision);
+    for (int id : {kCmdAddNewVersion, kCmdEdit, kCmdOpen, kCmdDelete, kCmdGet, kCmdSearch}) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(window->GetMenuBar()->IsEnabled(toWxId(id)));
+        EXPECT_FALSE(window->toolbar()->GetToolEnabled(toWxId(id)));
+        wxCommandEvent command(wxEVT_MENU, toWxId(id));
+        window->ProcessWindowEvent(command);
+    }
+    EXPECT_EQ(added, 0);
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{"browse 1: made"}));
+    // Browse still makes a new tree; the status bar keeps saying it, and
+    // a database without a data source adds nothing to it.
+    menuCommand(kCmdBrowse);
+    EXPECT_EQ(journal.entries.back(), "browse 2: made");
+    DatabaseInstance::instance()->executeQuery("SELECT 1");
+    EXPECT_LT(DatabaseInstance::instance()->lastReturnCode(), 0);
+    pumpFor(50);
+    EXPECT_EQ(window->statusText(), notSetUp);
+    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 TEST_F(MainWindowTest, MenusShowTheShortcutsAndEveryCommandHasItsItem) {

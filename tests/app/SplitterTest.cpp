@@ -3,8 +3,12 @@
 // pointer is shared by every test on the display).
 
 #include <gtest/gtest.h>
+#include <wx/dcmemory.h>
 #include <wx/frame.h>
+#include <wx/settings.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -13,6 +17,8 @@
 #include "tests/app/WxPump.h"
 
 namespace {
+
+constexpr int kBarWidth = SplitterLayout::kVerticalWidth;
 
 // What the window tests below do not reach: the limits of the arithmetic,
 // and the horizontal bar.
@@ -51,6 +57,30 @@ TEST(SplitterLayout, LimitsAndTheHorizontalBar) {
     horizontal.resize(1000, 1000);
     EXPECT_EQ(horizontal.y(), 596);
     EXPECT_EQ(horizontal.width(), 1000);
+}
+
+// A parent made too narrow for the pane beyond the bar: the bar gives way,
+// down to the middle, and goes back to where it was put when the parent
+// grows again. Put against the far edge, it stays there.
+TEST(SplitterLayout, GivesWayToThePaneBeyondItAndComesBack) {
+    const int room = SplitterLayout::kFarPaneRoom;
+    const int bar = SplitterLayout::kVerticalWidth;
+    SplitterLayout layout;
+    ASSERT_TRUE(layout.init(33, kSplitterPlain, 960, 640));
+    const std::pair<int, int> widthAndX[] = {
+        {316 + bar + room, 316}, {500, 500 - bar - room}, {300, 150}, {9, 4}, {960, 316}};
+    for (const auto& [width, x] : widthAndX) {
+        layout.resize(width, 640);
+        EXPECT_EQ(layout.x(), x) << width;
+    }
+    layout.dragTo(955, 300, 960, 640);
+    layout.resize(960, 500);
+    EXPECT_EQ(layout.x(), 955);
+    ASSERT_TRUE(layout.init(50, kSplitterHorizontal, 640, 800));
+    layout.resize(640, 500);
+    EXPECT_EQ(layout.y(), 500 - SplitterLayout::kHorizontalHeight - room);
+    layout.resize(640, 900);
+    EXPECT_EQ(layout.y(), 400);
 }
 
 class SplitterTest : public ::testing::Test {
@@ -110,7 +140,7 @@ TEST_F(SplitterTest, CreationPlacesTheWindowAndNotifiesOnce) {
 
     ASSERT_NE(make(33, kSplitterPlain), nullptr);
     const wxSize client = m_frame->GetClientSize();
-    EXPECT_EQ(m_bar->GetRect(), wxRect(33 * client.x / 100, 29, 2, client.y - 49));
+    EXPECT_EQ(m_bar->GetRect(), wxRect(33 * client.x / 100, 29, kBarWidth, client.y - 49));
     EXPECT_EQ(created, std::vector<int>{m_bar->getX()});
     // The window's name tells its kind.
     EXPECT_EQ(m_bar->GetName(), "wespliter");
@@ -132,7 +162,7 @@ TEST_F(SplitterTest, DragMovesTheBarButNotifiesOnlyWhenItEnds) {
     send(wxEVT_MOTION, 5000);
     EXPECT_EQ(m_bar->GetPosition().x, width() - 5);
     send(wxEVT_MOTION, 300);
-    EXPECT_EQ(m_bar->GetRect(), wxRect(300, 29, 2, m_frame->GetClientSize().y - 49));
+    EXPECT_EQ(m_bar->GetRect(), wxRect(300, 29, kBarWidth, m_frame->GetClientSize().y - 49));
     EXPECT_TRUE(m_moves.empty());
 
     send(wxEVT_LEFT_UP, 300, false);
@@ -199,15 +229,48 @@ TEST_F(SplitterTest, ResizeFollowsTheParentAndNotifies) {
     m_frame->SetClientSize(wxSize(1000, 700));
     ASSERT_TRUE(zebtest::pumpUntil([&] { return width() == 1000; }));
     pixels->resize();
-    EXPECT_EQ(pixels->GetRect(), wxRect(before, 29, 2, 700 - 49));
+    EXPECT_EQ(pixels->GetRect(), wxRect(before, 29, kBarWidth, 700 - 49));
     EXPECT_EQ(m_moves, (std::vector<int>{before}));
     ASSERT_NE(make(50, kSplitterKeepPercent), nullptr);
     m_frame->SetClientSize(wxSize(800, 600));
     ASSERT_TRUE(zebtest::pumpUntil([&] { return width() == 800; }));
     m_bar->setBands(SplitterBands{40, 30});
     m_bar->resize();
-    EXPECT_EQ(m_bar->GetRect(), wxRect(400, 42, 2, 600 - 42 - 30));
+    EXPECT_EQ(m_bar->GetRect(), wxRect(400, 42, kBarWidth, 600 - 42 - 30));
     EXPECT_EQ(m_moves, (std::vector<int>{400}));
+}
+
+// At rest the bar stands out from the panes beside it (drawn here over the
+// panes' colour): a shadow line along each long edge, and a grip in the
+// middle where it can be moved.
+TEST_F(SplitterTest, TheBarStandsOutFromThePanes) {
+    const wxColour pane = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+    const auto standsOut = [&](const wxImage& image, int x, int y) {
+        const int luminance = image.GetRed(x, y) + image.GetGreen(x, y) + image.GetBlue(x, y);
+        return std::abs(luminance - (pane.Red() + pane.Green() + pane.Blue())) >= 3 * 30;
+    };
+    for (const unsigned options :
+         {unsigned{kSplitterPlain}, unsigned{kSplitterHorizontal}, unsigned{kSplitterFixed}}) {
+        SCOPED_TRACE(options);
+        ASSERT_NE(make(40, options), nullptr);
+        const wxSize size = m_bar->GetSize();
+        EXPECT_GE(std::min(size.x, size.y), 4);
+        wxBitmap bitmap(size);
+        {
+            wxMemoryDC dc(bitmap);
+            dc.SetBackground(wxBrush(pane));
+            dc.Clear();
+            m_bar->paint(dc, size);
+        }
+        const wxImage image = bitmap.ConvertToImage();
+        const bool across = options & kSplitterHorizontal;
+        const wxPoint edge = across ? wxPoint(size.x / 4, 0) : wxPoint(0, size.y / 4);
+        const wxPoint otherEdge =
+            across ? wxPoint(size.x / 4, size.y - 1) : wxPoint(size.x - 1, size.y / 4);
+        EXPECT_TRUE(standsOut(image, edge.x, edge.y));
+        EXPECT_TRUE(standsOut(image, otherEdge.x, otherEdge.y));
+        EXPECT_EQ(standsOut(image, size.x / 2, size.y / 2), !(options & kSplitterFixed));
+    }
 }
 
 }  // namespace
