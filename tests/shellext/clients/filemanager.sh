@@ -78,12 +78,25 @@ start)
     # The items, as a user puts them there: the glue names the host.
     "${RUNAS[@]}" "${ENVIRONMENT[@]}" "$(dirname "$ZEBUI_HOST")/zebdoc-filemanagers" install \
         --host "$ZEBUI_HOST" >/dev/null || fail "installing the glue failed"
+    # What each needs on a bare virtual display: Nautilus (GTK 4) draws
+    # with cairo, Caja without a desktop window.
+    class=Thunar
+    ARGS=()
+    case "$FM" in
+    nemo) class=Nemo ;;
+    nautilus)
+        class=org.gnome.Nautilus
+        ENVIRONMENT+=(GSK_RENDERER=cairo)
+        ;;
+    caja)
+        class=Caja
+        ARGS=(--no-desktop)
+        ;;
+    esac
     # A session of its own, so that stop ends the bus and every helper too.
-    setsid "${RUNAS[@]}" "${ENVIRONMENT[@]}" dbus-run-session -- "$FM" "$FOLDER" \
+    setsid "${RUNAS[@]}" "${ENVIRONMENT[@]}" dbus-run-session -- "$FM" "${ARGS[@]}" "$FOLDER" \
         >"$DIR/filemanager.log" 2>&1 </dev/null &
     echo $! >"$DIR/session"
-    class=Thunar
-    [ "$FM" = nemo ] && class=Nemo
     echo "$class" >"$DIR/class"
     found() {
         xdotool search --onlyvisible --class "$class" 2>/dev/null | while read -r w; do
