@@ -1,18 +1,14 @@
-// The real prompts: message boxes through the person seam of the shared
-// user-interface library, and the revision picker. Without a display they
-// fall back to the standard error and answer as a careful person would:
-// Cancel where there is a choice.
-
-#include <wx/defs.h>
-#include <wx/string.h>
-#include <wx/toplevel.h>
+// The real prompts: message boxes and the revision picker in the window
+// library. Without a display (or without that library) they fall back to the
+// standard error and answer as a careful person would: Cancel where there is
+// a choice.
 
 #include <cstdio>
 
 #include "shellext/Prompts.h"
 #include "shellext/SelDialog.h"
 #include "shellext/Toolkit.h"
-#include "ui/UserInterface.h"
+#include "shellext/WindowsLibrary.h"
 
 namespace {
 
@@ -24,20 +20,7 @@ public:
             std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
             return (style & MB_OKCANCEL) != 0 ? IDCANCEL : IDOK;
         }
-        long wxStyle = (style & MB_OKCANCEL) != 0 ? wxOK | wxCANCEL : wxOK;
-        if ((style & MB_ICONQUESTION) != 0) {
-            wxStyle |= wxICON_QUESTION;
-        } else if ((style & MB_ICONINFORMATION) != 0) {
-            wxStyle |= wxICON_INFORMATION;
-        }
-        auto* parent = reinterpret_cast<wxWindow*>(owner);
-        if (parent == nullptr) {
-            // Started from a file manager: above its window.
-            wxStyle |= wxSTAY_ON_TOP;
-        }
-        const int answer = userInterface().messageBox(parent, wxString::FromUTF8(text),
-                                                      wxString::FromUTF8(caption), wxStyle);
-        return answer == wxOK ? IDOK : IDCANCEL;
+        return zebui::loadedWindowsLibrary()->messageBox(owner, text, caption, style);
     }
 
     int pickRevision(HWND owner, const UID& file, UID& revision) override {

@@ -8,9 +8,12 @@
 #include "shellext/ComAbi.h"
 #include "shellext/ZebuiExport.h"
 
-class ReportView;
 class wxEvent;
 class wxWindow;
+
+namespace zebui {
+class PickerLink;
+}
 
 // The modal "Revisions" dialog with which the person picks the revision of a
 // versioned file to get back: every revision in a sortable table (version,
@@ -19,10 +22,14 @@ class wxWindow;
 // The dialog's events go to ZEBSelectDlgProc, which finds its object through
 // the module's thread-local slot: the constructor (and show) make the object
 // the calling thread's current one.
+//
+// The window itself is made by the window library (windows/WindowsApi.h),
+// loaded when the picker is first shown; the members that take the dialog
+// pass it on to that library's window.
 class ZEBUI_API CZEBSelDialog {
 public:
     CZEBSelDialog();
-    // The list pane owns a window: a copy would own it twice.
+    // The window owns its list pane: a copy would own it twice.
     CZEBSelDialog(const CZEBSelDialog&) = delete;
     CZEBSelDialog& operator=(const CZEBSelDialog&) = delete;
     virtual ~CZEBSelDialog();
@@ -55,7 +62,8 @@ public:
     static bool ZEBSelectDlgProc(wxWindow* dialog, wxEvent& event);
 
 private:
-    std::unique_ptr<ReportView> m_listView;
+    friend class zebui::PickerLink;
+    std::unique_ptr<zebui::PickerLink> m_window;
     UID m_selectedUID;
     UID m_objectUID;
 };

@@ -1,26 +1,14 @@
 #include "shellext/Toolkit.h"
 
-#include <wx/app.h>
-#include <wx/init.h>
-#include <wx/log.h>
-
 #include <dlfcn.h>
 
-#include <cstdlib>
+#include "shellext/WindowsLibrary.h"
 
 namespace {
 
-class ExtensionApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-bool g_started = false;
-bool g_failed = false;
-
-// A toolkit, once started, leaves its hooks in the process (type
-// registrations, exit handlers) that lead into its libraries and into this
-// one: from now on the library stays loaded until the process ends.
+// A toolkit, once started, leaves its hooks in the process that lead into
+// the window library, which this library holds: from now on this library
+// stays loaded until the process ends, too.
 void stayLoaded() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&stayLoaded), &info) != 0 && info.dli_fname != nullptr) {
@@ -32,46 +20,24 @@ void stayLoaded() {
 }  // namespace
 
 bool startToolkit() {
-    if (wxTheApp != nullptr) {
-        return true;
-    }
-    if (g_failed) {
+    zebui::Windows* windows = zebui::windowsLibrary();
+    if (windows == nullptr) {
         return false;
     }
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) {
-        g_failed = true;
-        return false;
+    switch (windows->startToolkit()) {
+        case zebui::ToolkitState::started:
+            stayLoaded();
+            return true;
+        case zebui::ToolkitState::running:
+            return true;
+        case zebui::ToolkitState::failed:
+            break;
     }
-    static char name[] = "zebui";
-    static char* argv[] = {name, nullptr};
-    static int argc = 1;
-    wxApp::SetInstance(new ExtensionApp);
-    if (!wxEntryStart(argc, argv)) {
-        g_failed = true;
-        return false;
-    }
-    // Problems go to the standard error, not into a window of their own.
-    delete wxLog::SetActiveTarget(new wxLogStderr);
-    if (!wxTheApp->CallOnInit()) {
-        wxEntryCleanup();
-        g_failed = true;
-        return false;
-    }
-    g_started = true;
-    stayLoaded();
-    // Stopped at exit before the toolkit's own static objects go, which
-    // were made before this handler is registered.
-    std::atexit(stopToolkit);
-    return true;
+    return false;
 }
 
 void stopToolkit() {
-    if (!g_started) {
-        return;
+    if (zebui::Windows* windows = zebui::loadedWindowsLibrary()) {
+        windows->stopToolkit();
     }
-    g_started = false;
-    wxTheApp->OnExit();
-    wxEntryCleanup();
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-// The window toolkit of the extension. The host that loads the library is
-// no toolkit program, so the toolkit starts with the first window the
-// extension shows and stops when the library is unloaded; inside a program
-// that already runs it (the tests), that program's is used.
+// The window toolkit of the extension, in the window library
+// (WindowsLibrary.h): it starts with the first window the extension shows
+// and stops when the library is unloaded; inside a program that already
+// runs it (the tests), that program's is used.
 
 // True when windows can be shown: the toolkit runs or has just started.
-// False when it cannot start (no display); it is not tried again.
+// False when it cannot start (no display, or no window library); it is not
+// tried again.
 bool startToolkit();
 
 // Stops the toolkit if startToolkit() started it.
