@@ -136,6 +136,37 @@ TEST_P(HostProcessTest, OnceItsToolkitStartedTheHostStillEndsCleanly) {
     EXPECT_EQ(traceLines(trace()).back(), "In DLLMain, DLL_PROCESS_DETACH\r\n");
 }
 
+TEST_P(HostProcessTest, WithoutItsWindowLibraryTheExtensionAsksOnTheStandardError) {
+    // A copy of the extension with no window library beside it, registered,
+    // and the real prompts: each says on the standard error what it could
+    // not show and answers as without a display.
+    const std::string library = workDir() + "/alone/libzebui.so";
+    std::filesystem::create_directories(workDir() + "/alone");
+    std::filesystem::copy_file(zebuiLibrary(), library);
+    ASSERT_TRUE(
+        RegistryStore::setString(HKEY_CLASSES_ROOT, kHandlerKey, "", CLSID_ZEBShellExt_Text));
+    ASSERT_TRUE(RegistryStore::setString(HKEY_CLASSES_ROOT, inprocServerKey(), "", library));
+    m_env.set("ZEBUI_TEST_ANSWERS", std::nullopt);
+    writeFile(doc("alone.txt"), "bytes");
+    HostRun run = host({"add", "alone.txt"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("zebui: cannot load " + workDir() + "/alone/libzebui-windows.so"),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("Versioned file: Succesfully created new versions"),
+              std::string::npos)
+        << run.output;
+    // The same bytes again: the question is answered Cancel.
+    run = host({"add", "alone.txt"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("Versioned file: The selected file has the same size"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("Succesfully"), std::string::npos) << run.output;
+    EXPECT_EQ(versions(), Texts{doc("alone.txt") + "|1|alone.txt|Size: 0 KB"});
+    EXPECT_TRUE(recorded().empty());
+}
+
 ZEB_INSTANTIATE_BACKENDS(HostProcessTest);
 
 // The command line, the registry's registration and the library beside the
