@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 #include <wx/dialog.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
@@ -81,6 +82,15 @@ public:
         chosen.versionName = fields.name();
         chosen.versionNote = fields.note();
         return !chosen.paths.empty();
+    }
+
+    bool chooseFolder(wxWindow* parent, const wxString& title, std::string& folder) override {
+        wxDirDialog chooser(parent, title, wxEmptyString, wxDD_DEFAULT_STYLE);
+        if (chooser.ShowModal() != wxID_OK) {
+            return false;
+        }
+        folder = std::string(chooser.GetPath().fn_str());
+        return !folder.empty();
     }
 
     int showModal(wxDialog& dialog) override { return dialog.ShowModal(); }
