@@ -3,6 +3,7 @@
 #include <wx/bmpbndl.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
+#include <wx/image.h>
 #include <wx/mstream.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -19,6 +20,7 @@ namespace {
 #include "SetupBitmap.inc"
 
 PageDialog* g_current = nullptr;
+int g_made = 0;
 
 // Dialog units of the pages.
 const wxSize kPageSize(322, 221);
@@ -30,7 +32,10 @@ wxString fromUtf8(const std::string& text) {
 }  // namespace
 
 PageDialog::PageDialog(wxWindow* parent, const PageTemplate& view, Page& page)
-    : wxDialog(parent, wxID_ANY, fromUtf8(view.caption)), m_view(view), m_page(page) {
+    : wxDialog(parent, wxID_ANY, fromUtf8(view.caption)),
+      m_view(view),
+      m_page(page),
+      m_serial(++g_made) {
     m_page.init(m_fields);
     build();
     push();
@@ -55,6 +60,9 @@ wxWindow* PageDialog::control(int id) const {
 void PageDialog::build() {
     const wxSize size = ConvertDialogToPixels(kPageSize);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
+        wxImage::AddHandler(new wxPNGHandler);
+    }
     wxBitmap picture = wxBitmap::NewFromPNGData(kSetupBitmap, sizeof kSetupBitmap);
     row->Add(new wxStaticBitmap(this, wxID_ANY, picture), 0, wxALL, 12);
 

@@ -23,6 +23,8 @@ public:
 
     // The dialog being shown, for the window tests; null when none.
     static PageDialog* current();
+    // Counts the dialogs made, so that a new page can be told from the last.
+    int serial() const { return m_serial; }
     int templateId() const { return m_view.id; }
     wxWindow* control(int id) const;
 
@@ -39,6 +41,7 @@ private:
     std::map<int, wxWindow*> m_controls;
     std::map<int, wxStaticText*> m_labels;
     bool m_pushing = false;
+    int m_serial = 0;
 };
 
 }  // namespace setup
