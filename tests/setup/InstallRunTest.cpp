@@ -48,8 +48,8 @@ std::string env(const char* name) {
 
 using EnvChange = std::pair<std::string, std::optional<std::string>>;
 
-// Runs `program` with `args` and the environment changed as given; its
-// output goes to `log`. Returns the exit code, -1 when it did not exit.
+// Runs `program` (found on PATH when it is a bare name) with `args` and the environment changed as
+// given; its output goes to `log`. Returns the exit code, -1 when it did not exit.
 int runProgram(const std::string& program, const std::vector<std::string>& args,
                const std::vector<EnvChange>& changes, const std::string& log) {
     const pid_t pid = fork();
@@ -69,7 +69,7 @@ int runProgram(const std::string& program, const std::vector<std::string>& args,
             argv.push_back(const_cast<char*>(arg.c_str()));
         }
         argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execvp(program.c_str(), argv.data());
         _exit(127);
     }
     int status = 0;
@@ -425,6 +425,45 @@ TEST_P(InstallRunTest, ForEveryUserBelowAPrefixAndBack) {
 }
 
 ZEB_INSTANTIATE_BACKENDS(InstallRunTest);
+
+// cpack -G TGZ packs the release folder; unpacked anywhere, its install
+// installs from it and takes it off again.
+class ReleaseArchiveTest : public InstallRunTest {};
+
+TEST_P(ReleaseArchiveTest, UnpackedAnywhereItInstallsAndUninstalls) {
+    const std::string packages = workDir() + "/packages";
+    ASSERT_EQ(runProgram("cpack",
+                         {"-G", "TGZ", "--config",
+                          std::string(ZEBDOC_BINARY_DIR) + "/CPackConfig.cmake", "-B", packages},
+                         {}, workDir() + "/cpack.log"),
+              0)
+        << zebtest::readFile(workDir() + "/cpack.log");
+    const std::string unpacked = workDir() + "/somewhere";
+    sfs::create_directories(unpacked);
+    ASSERT_EQ(runProgram("tar", {"-xzf", packages + "/zebdoc-1.0-Linux.tar.gz", "-C", unpacked}, {},
+                         workDir() + "/tar.log"),
+              0)
+        << zebtest::readFile(workDir() + "/tar.log");
+    const std::string release = unpacked + "/zebdoc-1.0-Linux";
+    for (const char* file : {"/install", "/zebdoc.inf", "/bin/zebdoc", "/bin/zebdoc.htb",
+                             "/lib/libzebcore.so", "/share/applications/zebdoc-setup.desktop"}) {
+        EXPECT_TRUE(fs::isRegularFile(release + file)) << file;
+    }
+    EXPECT_EQ(modeOf(release + "/install"), 0755u);
+
+    const std::vector<EnvChange> user = {{"ZEBDOC_SETUP_SCOPE", "user"}};
+    ASSERT_EQ(runSetup(release + "/install", {}, answers(), user), 0);
+    const std::string destination = env("XDG_DATA_HOME") + "/zebdoc";
+    EXPECT_TRUE(fs::isRegularFile(destination + "/bin/zebdoc"));
+    EXPECT_EQ(value(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY, "DestinationPath"), destination);
+    ASSERT_EQ(runSetup(release + "/install", {"uninstall"}, "[Uninstall]\nButton=Continue\n", user),
+              0);
+    EXPECT_FALSE(fs::exists(destination + "/bin"));
+    EXPECT_TRUE(tableExists("MASTERZEB"));
+}
+
+INSTANTIATE_TEST_SUITE_P(SQLite, ReleaseArchiveTest, ::testing::Values(zebtest::Backend::SQLite),
+                         [](const auto&) { return std::string("SQLite"); });
 
 // An answers file that means nothing stops setup before anything happens;
 // answers that run out cancel it. Both say so in their exit code.
