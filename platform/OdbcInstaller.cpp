@@ -129,7 +129,10 @@ struct OdbcInstaller::Library {
 
 OdbcInstaller::OdbcInstaller(const std::string& library)
     : m_library(new Library), m_requested(library) {
-    m_library->handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The library keeps its messages and what it read of the odbc.ini files
+    // in memory of its own, which unloading it would strand: it stays
+    // resident, as the driver manager keeps it too.
+    m_library->handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (m_library->handle == nullptr) {
         const char* why = dlerror();
         m_error = why != nullptr ? why : "cannot load " + library;

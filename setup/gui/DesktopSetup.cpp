@@ -82,11 +82,11 @@ public:
     explicit SetupApp(SetupContext& context) : m_context(context) {}
 
     bool OnInit() override {
-        // The window stays out of the way: the person sees the pages, the
-        // message boxes and the progress of the copies.
+        // The window owns the pages but stays out of sight: the person sees
+        // the pages, the message boxes and the progress of the copies. It is
+        // not shown minimized, since some window managers then keep the
+        // dialogs it owns minimized too.
         auto* frame = new wxFrame(nullptr, wxID_ANY, kMainWindowTitle);
-        frame->Iconize(true);
-        frame->Show();
         CallAfter([this, frame] {
             DesktopSetupPerson person(frame);
             DialogPageHost host(frame);
@@ -151,6 +151,10 @@ void DesktopSetupPerson::fileProgress(size_t done, size_t total, const std::stri
         return;
     }
     m_progress->Update(static_cast<int>(done), fromUtf8(file));
+}
+
+void DesktopSetupPerson::filesDone() {
+    m_progress.reset();
 }
 
 int setupMain(int argc, char** argv) {

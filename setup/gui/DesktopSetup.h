@@ -29,6 +29,7 @@ public:
                    int style) override;
     bool chooseFolder(const std::string& title, std::string& folder) override;
     void fileProgress(size_t done, size_t total, const std::string& file) override;
+    void filesDone() override;
 
 private:
     wxWindow* m_owner;

@@ -168,6 +168,7 @@ RunOutcome runSetup(SetupContext& context, PageHost& host) {
     if (queued) {
         SetupQueueCallback callback(person);
         committed = installer.commitQueue(callback);
+        person.filesDone();
     }
     // The registry and Thunar's actions, whatever became of the files.
     bool registry = true;

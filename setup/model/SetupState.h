@@ -48,6 +48,8 @@ public:
         (void)total;
         (void)file;
     }
+    // The file operations are over, whether or not they all succeeded.
+    virtual void filesDone() {}
 };
 
 // Everything a page and the run need.
