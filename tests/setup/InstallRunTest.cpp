@@ -31,6 +31,16 @@ const char* const kClass = "{5e3b9a71-2c4d-4f86-9a0b-7d1e6c2f4a93}";
 const std::string kServerKey = std::string("CLSID\\") + kClass + "\\InprocServer32";
 const char* const kHandlerKey = "*\\shellex\\ContextMenuHandlers\\ZEBDOC";
 
+// Where the release keeps the help book: the destination has it there too.
+std::string helpBook() {
+    for (const char* place : {"share/zebdoc/zebdoc.htb", "bin/zebdoc.htb"}) {
+        if (fs::isRegularFile(std::string(ZEBDOC_RELEASE_DIR) + "/" + place)) {
+            return place;
+        }
+    }
+    return "no help book in the release";
+}
+
 unsigned modeOf(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
@@ -87,6 +97,9 @@ void writeMenuFiles(const std::string& release) {
     };
     put("bin/zebui-host", "#!/bin/sh\nexit 0\n", 0755);
     put("lib/libzebui.so", "not really a library", 0644);
+    put("lib/libzebui-windows.so", "nor this", 0644);
+    put("share/zebdoc/extensions/libnautilus-zebdoc.so", "Nautilus's", 0644);
+    put("share/zebdoc/extensions/libcaja-zebdoc.so", "Caja's", 0644);
     const std::string glue = "share/zebdoc/glue/";
     put(glue + "nemo/zebdoc-add.nemo_action", "[Nemo Action]\nExec='zebui-host' add %F\n", 0644);
     put(glue + "nemo/zebdoc-get.nemo_action", "[Nemo Action]\nExec='zebui-host' get %F\n", 0644);
@@ -232,7 +245,7 @@ TEST_P(InstallRunTest, ForTheUserAndBack) {
             {p.destination + "/zebdoc.inf", 0644},
             {p.destination + "/bin/zebdoc", 0755},
             {p.destination + "/bin/zebcheck", 0755},
-            {p.destination + "/bin/zebdoc.htb", 0644},
+            {p.destination + "/" + helpBook(), 0644},
             {p.destination + "/lib/libzebcore.so", 0644},
             {p.destination + "/lib/libzebplatform.so", 0644},
             {p.applications + "/zebdoc.desktop", 0644},
@@ -258,6 +271,7 @@ TEST_P(InstallRunTest, ForTheUserAndBack) {
         } glue[] = {
             {p.destination + "/bin/zebui-host", 0755},
             {p.destination + "/lib/libzebui.so", 0644},
+            {p.destination + "/lib/libzebui-windows.so", 0644},
             {p.nemo + "/zebdoc-add.nemo_action", 0644},
             {p.nemo + "/zebdoc-get.nemo_action", 0644},
             {p.dolphin + "/zebdoc.desktop", 0755},
@@ -271,6 +285,8 @@ TEST_P(InstallRunTest, ForTheUserAndBack) {
             EXPECT_EQ(modeOf(g.path), withMenu ? g.mode : 0u) << g.path;
         }
         EXPECT_EQ(isLink(p.links + "/zebui-host"), withMenu);
+        // A user's file managers load no compiled extension of theirs.
+        EXPECT_FALSE(fs::exists(workDir() + "/root"));
         const std::string uca = zebtest::readFile(p.thunar);
         EXPECT_NE(uca.find("1234-1"), std::string::npos);
         EXPECT_EQ(uca.find("zebdoc-add") != std::string::npos, withMenu);
@@ -380,6 +396,12 @@ TEST_P(InstallRunTest, ForEveryUserBelowAPrefixAndBack) {
         EXPECT_TRUE(fs::isRegularFile(file)) << file;
     }
     EXPECT_EQ(modeOf(p.dolphin + "/zebdoc.desktop"), 0755u);
+    const std::string libraries = prefix + "/usr/lib/" ZEBDOC_TEST_ARCH;
+    const std::string extensions[] = {libraries + "/nautilus/extensions-4/libnautilus-zebdoc.so",
+                                      libraries + "/caja/extensions-2.0/libcaja-zebdoc.so"};
+    for (const std::string& extension : extensions) {
+        EXPECT_TRUE(fs::isRegularFile(extension)) << extension;
+    }
     EXPECT_EQ(fs::followLinks(p.links + "/zebdoc-setup"), p.destination + "/install");
     EXPECT_EQ(fs::followLinks(p.links + "/zebui-host"), p.destination + "/bin/zebui-host");
     EXPECT_NE(zebtest::readFile(p.thunar).find("zebdoc-get"), std::string::npos);
@@ -417,6 +439,9 @@ TEST_P(InstallRunTest, ForEveryUserBelowAPrefixAndBack) {
           p.dolphin + "/zebdoc.desktop"}) {
         EXPECT_FALSE(fs::exists(gone)) << gone;
     }
+    for (const std::string& extension : extensions) {
+        EXPECT_FALSE(fs::exists(extension)) << extension;
+    }
     EXPECT_EQ(zebtest::readFile(p.thunar).find("zebdoc-"), std::string::npos);
     EXPECT_EQ(value(HKEY_CLASSES_ROOT, kServerKey, ""), "<none>");
     EXPECT_EQ(value(HKEY_LOCAL_MACHINE, ZEBDOC_USERINFO_KEY, "DSN"), "<none>");
@@ -445,10 +470,11 @@ TEST_P(ReleaseArchiveTest, UnpackedAnywhereItInstallsAndUninstalls) {
               0)
         << zebtest::readFile(workDir() + "/tar.log");
     const std::string release = unpacked + "/zebdoc-1.0-Linux";
-    for (const char* file : {"/install", "/zebdoc.inf", "/bin/zebdoc", "/bin/zebdoc.htb",
-                             "/lib/libzebcore.so", "/share/applications/zebdoc-setup.desktop"}) {
+    for (const char* file : {"/install", "/zebdoc.inf", "/bin/zebdoc", "/lib/libzebcore.so",
+                             "/share/applications/zebdoc-setup.desktop"}) {
         EXPECT_TRUE(fs::isRegularFile(release + file)) << file;
     }
+    EXPECT_TRUE(fs::isRegularFile(release + "/" + helpBook()));
     EXPECT_EQ(modeOf(release + "/install"), 0755u);
 
     const std::vector<EnvChange> user = {{"ZEBDOC_SETUP_SCOPE", "user"}};
