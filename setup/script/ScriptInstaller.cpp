@@ -256,7 +256,7 @@ bool ScriptInstaller::sectionsOf(const std::string& installSection,
     return true;
 }
 
-bool ScriptInstaller::planFiles(const std::string& section, bool checkSources,
+bool ScriptInstaller::planFiles(const std::string& section, bool checking,
                                 std::vector<FileOp>& ops) {
     std::vector<std::pair<const InfScript::Line*, std::string>> named;
     if (!sectionsOf(section, {"CopyFiles", "DelFiles", "SymLinks", "DelSymLinks"}, named)) {
@@ -291,7 +291,7 @@ bool ScriptInstaller::planFiles(const std::string& section, bool checkSources,
                                 "the source \"" + source + "\" must be relative, without \"..\"");
                 }
                 op.source = m_source + "/" + source;
-                if (checkSources && !fs::isRegularFile(op.source)) {
+                if (checking && !fs::isRegularFile(op.source)) {
                     return fail(line.number,
                                 "the file " + source + " is missing beside the setup program");
                 }
@@ -314,7 +314,7 @@ bool ScriptInstaller::planFiles(const std::string& section, bool checkSources,
             }
             ops.push_back(op);
         }
-        if (folder.empty()) {
+        if (folder.empty() && !checking) {
             trace("[" + name + "] has no place in this installation: passed over");
         }
     }

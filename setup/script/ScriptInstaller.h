@@ -125,7 +125,7 @@ private:
     bool folderOf(const std::string& section, int line, std::string& folder);
     bool expand(const std::string& text, int line, std::string& out);
     bool idFolder(int id, std::string& folder) const;
-    bool planFiles(const std::string& section, bool checkSources, std::vector<FileOp>& ops);
+    bool planFiles(const std::string& section, bool checking, std::vector<FileOp>& ops);
     bool planRegistry(const std::string& section, RegistryPlan& plan);
     bool planRegistryLine(const InfScript::Line& line, bool add, RegistryPlan& plan);
     bool applyThunar(const ThunarOp& op);
