@@ -3,6 +3,7 @@
 #include <wx/bmpbndl.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
+#include <wx/icon.h>
 #include <wx/image.h>
 #include <wx/mstream.h>
 #include <wx/sizer.h>
@@ -64,6 +65,9 @@ void PageDialog::build() {
         wxImage::AddHandler(new wxPNGHandler);
     }
     wxBitmap picture = wxBitmap::NewFromPNGData(kSetupBitmap, sizeof kSetupBitmap);
+    wxIcon icon;
+    icon.CopyFromBitmap(picture);
+    SetIcon(icon);
     row->Add(new wxStaticBitmap(this, wxID_ANY, picture), 0, wxALL, 12);
 
     auto* column = new wxBoxSizer(wxVERTICAL);

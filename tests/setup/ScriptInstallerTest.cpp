@@ -464,7 +464,8 @@ TEST(ThunarActions, MergeReplacesOursAndKeepsTheRest) {
 // understood is left alone; Remove takes ours out again.
 TEST_F(ScriptInstallerTest, ThunarActionsAreMergedIntoTheUsersFileAndTakenOut) {
     const std::string script =
-        "[DestinationDirs]\nT=65608\nR=65608\n[Install]\nThunarActions=T\n[Uninstall]\nThunarActions=R\n"
+        "[DestinationDirs]\nT=65608\nR=65608\n[Install]\nThunarActions=T\n[Uninstall]"
+        "\nThunarActions=R\n"
         "[T]\nMerge=glue/actions.xml\n"
         "[R]\nRemove=zebdoc-add\nRemove=zebdoc-get\n";
     m_env.set("XDG_CONFIG_DIRS", root() + "/none:" + root() + "/xdg");
