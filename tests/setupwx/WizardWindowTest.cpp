@@ -144,10 +144,13 @@ void click(PageDialog& dialog, int button) {
 void type(PageDialog& dialog, int field, const std::string& text) {
     auto* edit = dynamic_cast<wxTextCtrl*>(dialog.control(field));
     ASSERT_NE(edit, nullptr) << field;
+    // Without a window manager the keyboard follows the pointer.
+    wxUIActionSimulator input;
+    input.MouseMove(edit->GetScreenRect().GetPosition() + edit->GetSize() / 2);
+    input.MouseClick();
     edit->SetFocus();
     edit->SelectAll();
-    wxUIActionSimulator keys;
-    keys.Text(text.c_str());
+    input.Text(text.c_str());
 }
 
 std::string textOf(PageDialog& dialog, int id) {
