@@ -7,9 +7,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/release}
-if [ ! -x "$build/bin/zebshot" ]; then
+if [ ! -x "$build/bin/zebshot" ] || [ ! -x "$build/release-folder/install" ]; then
     cmake --preset release -S "$root" >/dev/null
-    cmake --build --preset release --target zebshot zebquickstart
+    cmake --build --preset release --target zebshot zebdoc_release
     build=$root/build/release
 fi
 work=$(mktemp -d)
@@ -18,7 +18,9 @@ export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export ZEBDOC_REGISTRY=$work/config/registry.reg ODBCINI=$work/odbc.ini
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-"$build/bin/zebquickstart" --configure-only >/dev/null
+# The configuration a new user gets from setup, unattended.
+ZEBDOC_SETUP_SCOPE=user ZEBDOC_SETUP_ANSWERS="$root/packaging/setup-user-sqlite.answers" \
+    "$build/release-folder/install" >/dev/null
 mkdir -p "$root/docs"
 xvfb-run -a -s "-screen 0 1280x800x24" \
     "$build/bin/zebshot" "$root/docs/zebdoc-main-window.png" "$root/packaging/zebdoc.png"

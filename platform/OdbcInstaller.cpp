@@ -26,12 +26,16 @@ using WriteDsnToIniFn = Bool (*)(const char* dsn, const char* driver);
 using WritePrivateProfileStringFn = Bool (*)(const char* section, const char* entry,
                                              const char* text, const char* file);
 using RemoveDsnFromIniFn = Bool (*)(const char* dsn);
+using ConfigDataSourceFn = Bool (*)(void* window, Word request, const char* driver,
+                                    const char* attributes);
 // Not in odbcinst.h, but exported: the folder of the system odbc.ini as the
 // library uses it (ODBCSYSINI or the built-in folder).
 using SystemFilePathFn = char* (*)(char* buffer);
 using InstallerErrorFn = SqlReturn (*)(Word error, Dword* errorCode, char* message, Word messageMax,
                                        Word* messageOut);
 
+constexpr Word kAddDsn = 1;     // ODBC_ADD_DSN
+constexpr Word kAddSysDsn = 4;  // ODBC_ADD_SYS_DSN
 constexpr Word kBothDsn = 0;
 constexpr Word kUserDsn = 1;
 constexpr Word kSystemDsn = 2;
@@ -60,6 +64,7 @@ struct OdbcInstaller::Library {
     WriteDsnToIniFn writeDsnToIni = nullptr;
     WritePrivateProfileStringFn writePrivateProfileString = nullptr;
     RemoveDsnFromIniFn removeDsnFromIni = nullptr;
+    ConfigDataSourceFn configDataSource = nullptr;
     InstallerErrorFn installerError = nullptr;
     SystemFilePathFn systemFilePath = nullptr;  // optional
 
@@ -95,9 +100,13 @@ struct OdbcInstaller::Library {
 
     bool complete() const { return handle != nullptr && missing.empty(); }
 
-    // The installer's messages for the call that just failed.
-    std::string errors() const {
+    // The installer's messages for the call that just failed, and the code
+    // of the first.
+    std::string errors(int* firstCode = nullptr) const {
         std::string text;
+        if (firstCode != nullptr) {
+            *firstCode = 0;
+        }
         for (Word i = 1; i <= kMaxInstallerErrors; ++i) {
             Dword code = 0;
             char message[512] = {};
@@ -105,6 +114,9 @@ struct OdbcInstaller::Library {
             SqlReturn rc = installerError(i, &code, message, sizeof message, &length);
             if (rc != kSuccess && rc != kSuccessWithInfo) {
                 break;
+            }
+            if (i == 1 && firstCode != nullptr) {
+                *firstCode = static_cast<int>(code);
             }
             if (!text.empty()) {
                 text += "; ";
@@ -117,7 +129,10 @@ struct OdbcInstaller::Library {
 
 OdbcInstaller::OdbcInstaller(const std::string& library)
     : m_library(new Library), m_requested(library) {
-    m_library->handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The library keeps its messages and what it read of the odbc.ini files
+    // in memory of its own, which unloading it would strand: it stays
+    // resident, as the driver manager keeps it too.
+    m_library->handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (m_library->handle == nullptr) {
         const char* why = dlerror();
         m_error = why != nullptr ? why : "cannot load " + library;
@@ -129,6 +144,7 @@ OdbcInstaller::OdbcInstaller(const std::string& library)
     lib.resolve(lib.writeDsnToIni, "SQLWriteDSNToIni");
     lib.resolve(lib.writePrivateProfileString, "SQLWritePrivateProfileString");
     lib.resolve(lib.removeDsnFromIni, "SQLRemoveDSNFromIni");
+    lib.resolve(lib.configDataSource, "SQLConfigDataSource");
     lib.resolve(lib.installerError, "SQLInstallerError");
     lib.systemFilePath =
         reinterpret_cast<SystemFilePathFn>(dlsym(lib.handle, "odbcinst_system_file_path"));
@@ -165,10 +181,11 @@ bool OdbcInstaller::installedDrivers(std::vector<std::string>& out) {
         return false;
     }
     m_error.clear();
+    m_errorCode = 0;
     std::string buffer(65535, '\0');
     Word used = 0;
     if (!m_library->getInstalledDrivers(&buffer[0], static_cast<Word>(buffer.size()), &used)) {
-        m_error = m_library->errors();
+        m_error = m_library->errors(&m_errorCode);
         return false;
     }
     // Names one after another, each ending in a zero byte; an empty one ends
@@ -194,6 +211,7 @@ bool OdbcInstaller::writeDataSource(
         return false;
     }
     m_error.clear();
+    m_errorCode = 0;
     if (!isValidDsn(dsn)) {
         m_error = "invalid data source name \"" + dsn + "\"";
         return false;
@@ -224,7 +242,7 @@ bool OdbcInstaller::writeDataSource(
                                            attributes[i].second.c_str(), kIniFile);
     }
     if (!ok) {
-        m_error = lib.errors();  // before the next call clears them
+        m_error = lib.errors(&m_errorCode);  // before the next call clears them
     }
     lib.setConfigMode(kBothDsn);
     return ok;
@@ -235,6 +253,7 @@ bool OdbcInstaller::removeDataSource(bool system, const std::string& dsn) {
         return false;
     }
     m_error.clear();
+    m_errorCode = 0;
     if (!isValidDsn(dsn)) {
         m_error = "invalid data source name \"" + dsn + "\"";
         return false;
@@ -243,10 +262,44 @@ bool OdbcInstaller::removeDataSource(bool system, const std::string& dsn) {
     bool ok =
         lib.setConfigMode(system ? kSystemDsn : kUserDsn) && lib.removeDsnFromIni(dsn.c_str());
     if (!ok) {
-        m_error = lib.errors();
+        m_error = lib.errors(&m_errorCode);
     }
     lib.setConfigMode(kBothDsn);
     return ok;
+}
+
+bool OdbcInstaller::configDataSource(
+    bool system, const std::string& driver,
+    const std::vector<std::pair<std::string, std::string>>& attributes) {
+    if (!isLoaded()) {
+        return false;
+    }
+    m_error.clear();
+    m_errorCode = 0;
+    // "KEY=value" entries, each ending in a zero byte, and one more zero byte.
+    std::string list;
+    for (const auto& attribute : attributes) {
+        if (attribute.first.empty() ||
+            attribute.first.find_first_of(std::string("=\0", 2)) != std::string::npos ||
+            attribute.second.find('\0') != std::string::npos) {
+            m_error = "invalid attribute \"" + attribute.first + "\"";
+            return false;
+        }
+        list += attribute.first + "=" + attribute.second;
+        list += '\0';
+    }
+    list += '\0';
+    if (driver.find('\0') != std::string::npos) {
+        m_error = "invalid driver name";
+        return false;
+    }
+    Library& lib = *m_library;
+    if (!lib.configDataSource(nullptr, system ? kAddSysDsn : kAddDsn, driver.c_str(),
+                              list.c_str())) {
+        m_error = lib.errors(&m_errorCode);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace zeb::platform

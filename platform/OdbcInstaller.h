@@ -11,9 +11,9 @@ namespace zeb::platform {
 
 // The ODBC installer library (unixODBC's libodbcinst), loaded by name when the
 // object is made and unloaded when it goes. Lists the installed drivers and
-// writes or removes data sources in odbc.ini directly: the driver's own setup
-// routine (SQLConfigDataSource) is not used, since the common drivers do not
-// provide one.
+// writes or removes data sources in odbc.ini directly (writeDataSource), or
+// through the driver's own setup routine (configDataSource), which the common
+// drivers do not provide.
 class ZEBPLATFORM_API OdbcInstaller {
 public:
     static constexpr const char* kLibraryName = "libodbcinst.so.2";
@@ -38,6 +38,18 @@ public:
     bool writeDataSource(bool system, const std::string& dsn, const std::string& driver,
                          const std::vector<std::pair<std::string, std::string>>& attributes);
     bool removeDataSource(bool system, const std::string& dsn);
+
+    // SQLConfigDataSource: asks the setup routine of `driver` to add a data
+    // source (a system one when `system`) with the attributes, each passed
+    // as "KEY=value". Fails with kGeneralError where the driver has no setup
+    // routine.
+    bool configDataSource(bool system, const std::string& driver,
+                          const std::vector<std::pair<std::string, std::string>>& attributes);
+    // The installer's code of the first error of the last call that failed
+    // (ODBC_ERROR_*), 0 when the installer reported none.
+    int lastErrorCode() const { return m_errorCode; }
+    static constexpr int kGeneralError = 1;  // ODBC_ERROR_GENERAL_ERR
+
     // What went wrong in the last call that failed: the installer's messages,
     // or why the call was refused.
     std::string lastError() const;
@@ -47,6 +59,7 @@ private:
     std::unique_ptr<Library> m_library;
     std::string m_requested;
     std::string m_error;
+    int m_errorCode = 0;
 };
 
 }  // namespace zeb::platform

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -23,6 +24,9 @@ constexpr const char* kUserFile = "/zebdoc/registry.reg";
 constexpr const char* kLockSuffix = ".lock";
 constexpr unsigned kFileMode = 0600;
 constexpr unsigned kFolderMode = 0700;
+// The system's file serves every user; nobody but its owner may change it.
+constexpr unsigned kSystemFileMode = 0644;
+constexpr unsigned kSystemFolderMode = 0755;
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -75,21 +79,59 @@ RegistryFile::KeyPath keyPath(HKEY root, const std::string& subkey) {
     return path;
 }
 
-RegistryFile loadForReading() {
+// Value names compare without regard to ASCII case, as in RegistryFile.
+bool sameNameNoCase(const std::string& a, const std::string& b) {
+    auto fold = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+std::string onlyFile() {
+    return environment("ZEBDOC_REGISTRY");
+}
+
+std::string systemFile() {
+    std::string chosen = environment("ZEBDOC_SYSTEM_REGISTRY");
+    return chosen.empty() ? std::string(kSystemFile) : chosen;
+}
+
+RegistryFile load(const std::string& path) {
     std::string text;
-    if (!readWholeFile(RegistryStore::readPath(), text)) {
+    if (path.empty() || !readWholeFile(path, text)) {
         return RegistryFile();
     }
     return RegistryFile::parse(text);
 }
 
-// Applies `change` to the file that writes go to, under its lock and on its
-// contents as they are once the lock is held, and writes the result back
-// when `change` reports a change.
+// The files a read looks in, the first that has a value winning.
+std::vector<RegistryFile> loadForReading() {
+    std::string only = onlyFile();
+    if (!only.empty()) {
+        return {load(only)};
+    }
+    return {load(userFile()), load(systemFile())};
+}
+
+// The mode a write gives the system's file: its present mode without write
+// permission for others, or the default for a new file.
+unsigned systemFileMode(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        return st.st_mode & kSystemFileMode;
+    }
+    return kSystemFileMode;
+}
+
+// Applies `change` to the file that writes of `scope` go to, under its lock
+// and on its contents as they are once the lock is held, and writes the
+// result back when `change` reports a change.
 template <typename Change>
-bool modify(Change change) {
-    std::string path = RegistryStore::writePath();
-    if (path.empty() || !makeFolders(folderOf(path), kFolderMode)) {
+bool modify(RegistryStore::Scope scope, Change change) {
+    std::string path = RegistryStore::writePath(scope);
+    const bool system = onlyFile().empty() && scope == RegistryStore::Scope::System;
+    if (path.empty() || !makeFolders(folderOf(path), system ? kSystemFolderMode : kFolderMode)) {
         return false;
     }
     std::string lockPath = path + kLockSuffix;
@@ -110,7 +152,7 @@ bool modify(Change change) {
     if (!change(file)) {
         return false;
     }
-    return writeFileAtomically(path, file.serialize(), kFileMode);
+    return writeFileAtomically(path, file.serialize(), system ? systemFileMode(path) : kFileMode);
 }
 
 }  // namespace
@@ -129,24 +171,24 @@ std::string RegistryStore::rootName(HKEY root) {
 }
 
 std::string RegistryStore::readPath() {
-    std::string chosen = environment("ZEBDOC_REGISTRY");
-    if (!chosen.empty()) {
-        return chosen;
+    std::string only = onlyFile();
+    if (!only.empty()) {
+        return only;
     }
     std::string user = userFile();
     struct stat st;
     if (!user.empty() && stat(user.c_str(), &st) == 0) {
         return user;
     }
-    return kSystemFile;
+    return systemFile();
 }
 
-std::string RegistryStore::writePath() {
-    std::string chosen = environment("ZEBDOC_REGISTRY");
-    if (!chosen.empty()) {
-        return chosen;
+std::string RegistryStore::writePath(Scope scope) {
+    std::string only = onlyFile();
+    if (!only.empty()) {
+        return only;
     }
-    return geteuid() == 0 ? std::string(kSystemFile) : userFile();
+    return scope == Scope::System ? systemFile() : userFile();
 }
 
 bool RegistryStore::getString(HKEY root, const std::string& subkey, const std::string& name,
@@ -155,43 +197,44 @@ bool RegistryStore::getString(HKEY root, const std::string& subkey, const std::s
     if (path.empty()) {
         return false;
     }
-    RegistryFile file = loadForReading();
-    const std::string* value = file.getString(path, name);
-    if (value == nullptr) {
-        return false;
+    for (const RegistryFile& file : loadForReading()) {
+        if (const std::string* value = file.getString(path, name)) {
+            out = *value;
+            return true;
+        }
     }
-    out = *value;
-    return true;
+    return false;
 }
 
 bool RegistryStore::setString(HKEY root, const std::string& subkey, const std::string& name,
-                              const std::string& data) {
+                              const std::string& data, Scope scope) {
     RegistryFile::KeyPath path = keyPath(root, subkey);
     if (path.empty() || !isSafeText(name) || !isSafeText(data)) {
         return false;
     }
     bool unchanged = false;
-    bool ok = modify([&](RegistryFile& file) {
+    bool ok = modify(scope, [&](RegistryFile& file) {
         unchanged = !file.setString(path, name, data);
         return !unchanged;
     });
     return ok || unchanged;
 }
 
-bool RegistryStore::deleteValue(HKEY root, const std::string& subkey, const std::string& name) {
+bool RegistryStore::deleteValue(HKEY root, const std::string& subkey, const std::string& name,
+                                Scope scope) {
     RegistryFile::KeyPath path = keyPath(root, subkey);
     if (path.empty()) {
         return false;
     }
-    return modify([&](RegistryFile& file) { return file.deleteValue(path, name); });
+    return modify(scope, [&](RegistryFile& file) { return file.deleteValue(path, name); });
 }
 
-bool RegistryStore::deleteKey(HKEY root, const std::string& subkey) {
+bool RegistryStore::deleteKey(HKEY root, const std::string& subkey, Scope scope) {
     RegistryFile::KeyPath path = keyPath(root, subkey);
     if (path.size() < 2) {
         return false;  // a root key cannot be deleted
     }
-    return modify([&](RegistryFile& file) { return file.deleteTree(path); });
+    return modify(scope, [&](RegistryFile& file) { return file.deleteTree(path); });
 }
 
 std::vector<std::string> RegistryStore::valueNames(HKEY root, const std::string& subkey) {
@@ -199,7 +242,18 @@ std::vector<std::string> RegistryStore::valueNames(HKEY root, const std::string&
     if (path.empty()) {
         return {};
     }
-    return loadForReading().valueNames(path);
+    std::vector<std::string> names;
+    for (const RegistryFile& file : loadForReading()) {
+        for (const std::string& name : file.valueNames(path)) {
+            const bool known = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+                return sameNameNoCase(n, name);
+            });
+            if (!known) {
+                names.push_back(name);
+            }
+        }
+    }
+    return names;
 }
 
 }  // namespace zeb::platform

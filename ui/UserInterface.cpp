@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/filesys.h>
@@ -108,6 +109,15 @@ public:
         chosen.versionName = versionName(chooser);
         chosen.versionNote = versionNote(chooser);
         return !chosen.paths.empty();
+    }
+
+    bool chooseFolder(wxWindow* parent, const wxString& title, std::string& folder) override {
+        wxDirDialog chooser(parent, title, wxEmptyString, wxDD_DEFAULT_STYLE);
+        if (chooser.ShowModal() != wxID_OK) {
+            return false;
+        }
+        folder = std::string(chooser.GetPath().fn_str());
+        return !folder.empty();
     }
 
     int showModal(wxDialog& dialog) override { return dialog.ShowModal(); }

@@ -36,6 +36,16 @@ public:
     virtual bool chooseFiles(wxWindow* parent, const wxString& title, const wxString& wildcard,
                              const wxString& acceptLabel, ChosenFiles& chosen) = 0;
 
+    // The desktop's chooser of a folder, titled `title`; the person may make
+    // a new folder in it. False when the person cancels. An interface that
+    // does not answer it (a test's) cancels.
+    virtual bool chooseFolder(wxWindow* parent, const wxString& title, std::string& folder) {
+        (void)parent;
+        (void)title;
+        (void)folder;
+        return false;
+    }
+
     // Runs a dialog of the program modally; returns its end code.
     virtual int showModal(wxDialog& dialog) = 0;
 

@@ -47,6 +47,7 @@ TEST(OdbcInstaller, MissingLibraryOrFunctionsFailCleanly) {
     EXPECT_EQ(drivers, std::vector<std::string>{"kept"});
     EXPECT_FALSE(none.writeDataSource(false, "x", "y", {}));
     EXPECT_FALSE(none.removeDataSource(false, "x"));
+    EXPECT_FALSE(none.configDataSource(false, "y", {{"DSN", "x"}}));
 
     OdbcInstaller wrong("libm.so.6");
     EXPECT_FALSE(wrong.isLoaded());
@@ -107,6 +108,40 @@ TEST(OdbcInstaller, WritesAndRemovesDataSourcesInPrivateConfiguration) {
     EXPECT_FALSE(installer.writeDataSource(false, "zeb_x", "SQLite3", {{"Key", "a\n[evil]"}}));
     EXPECT_FALSE(installer.writeDataSource(false, "zeb_x", "SQLite3", {{"K=ey", "v"}}));
     EXPECT_EQ(readIni(userIni).count("zeb_x") + readIni(userIni).count("evil"), 0u);
+}
+
+// The stock drivers have no setup routine: SQLConfigDataSource answers with
+// the installer's general error, which is what setup falls back on, and
+// writes nothing.
+TEST(OdbcInstaller, SetupRoutineOfTheStockDriversIsTheGeneralError) {
+    zebtest::TempDir dir;
+    zebtest::EnvGuard env;
+    const std::string userIni = dir.path() + "/user.odbc.ini";
+    zebtest::writeFile(dir.path() + "/sys/odbcinst.ini",
+                       "[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
+                       "Setup=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n\n"
+                       "[PostgreSQL ANSI]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbca.so\n");
+    zebtest::writeFile(userIni, "");
+    env.set("ODBCSYSINI", dir.path() + "/sys");
+    env.set("ODBCINI", userIni);
+
+    OdbcInstaller installer;
+    ASSERT_TRUE(installer.isLoaded()) << installer.lastError();
+    for (const char* driver : {"SQLite3", "PostgreSQL ANSI"}) {
+        for (bool system : {false, true}) {
+            EXPECT_FALSE(installer.configDataSource(system, driver,
+                                                    {{"DSN", "zeb_cfg"}, {"Database", "/x.db"}}))
+                << driver;
+            EXPECT_EQ(installer.lastErrorCode(), OdbcInstaller::kGeneralError)
+                << driver << ": " << installer.lastError();
+        }
+    }
+    EXPECT_EQ(readIni(userIni).count("zeb_cfg"), 0u);
+    // An attribute that would change the list's meaning is refused before
+    // the driver sees it.
+    EXPECT_FALSE(installer.configDataSource(false, "SQLite3", {{"DS=N", "x"}}));
+    EXPECT_EQ(installer.lastErrorCode(), 0);
+    EXPECT_FALSE(installer.configDataSource(false, "SQLite3", {{"DSN", std::string("a\0b", 3)}}));
 }
 
 }  // namespace

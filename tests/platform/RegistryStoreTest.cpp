@@ -182,13 +182,15 @@ TEST_F(RegistryStoreTest, LocationFollowsEnvironment) {
     const std::string system = "/etc/zebdoc/registry.reg";
     const std::string xdgFile = m_dir.path() + "/xdg/zebdoc/registry.reg";
     const std::string homeFile = m_dir.path() + "/home/.config/zebdoc/registry.reg";
-    const bool root = geteuid() == 0;
     m_env.set("ZEBDOC_REGISTRY", "");
+    m_env.set("ZEBDOC_SYSTEM_REGISTRY", std::nullopt);
     m_env.set("HOME", m_dir.path() + "/home");
     m_env.set("XDG_CONFIG_HOME", m_dir.path() + "/xdg");
     // Nothing is written here: with no ZEBDOC_REGISTRY a write could reach /etc.
     EXPECT_EQ(RegistryStore::readPath(), system) << "no user file yet";
-    EXPECT_EQ(RegistryStore::writePath(), root ? system : xdgFile);
+    // Also root's writes go to its own file unless the system's is asked for.
+    EXPECT_EQ(RegistryStore::writePath(), xdgFile);
+    EXPECT_EQ(RegistryStore::writePath(RegistryStore::Scope::System), system);
     zebtest::writeFile(xdgFile, "REGEDIT4\n");
     EXPECT_EQ(RegistryStore::readPath(), xdgFile);
 
@@ -198,7 +200,80 @@ TEST_F(RegistryStoreTest, LocationFollowsEnvironment) {
     EXPECT_EQ(RegistryStore::readPath(), homeFile);
     m_env.set("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(RegistryStore::readPath(), homeFile);
-    EXPECT_EQ(RegistryStore::writePath(), root ? system : homeFile);
+    EXPECT_EQ(RegistryStore::writePath(), homeFile);
+
+    m_env.set("ZEBDOC_SYSTEM_REGISTRY", m_dir.path() + "/etc/registry.reg");
+    EXPECT_EQ(RegistryStore::writePath(RegistryStore::Scope::System),
+              m_dir.path() + "/etc/registry.reg");
+    m_env.set("ZEBDOC_REGISTRY", m_file);  // the only file, whatever is asked for
+    EXPECT_EQ(RegistryStore::writePath(RegistryStore::Scope::System), m_file);
+    EXPECT_EQ(RegistryStore::readPath(), m_file);
+}
+
+// Two files: the user's own values first, value by value, then the system's,
+// which a root install writes for every user and which therefore holds no
+// secret and can be read by all.
+TEST_F(RegistryStoreTest, ValuesFallBackOneByOneFromTheUsersFileToTheSystems) {
+    using Scope = RegistryStore::Scope;
+    const std::string userFile = m_dir.path() + "/xdg/zebdoc/registry.reg";
+    const std::string systemFile = m_dir.path() + "/etc/zebdoc/registry.reg";
+    m_env.set("ZEBDOC_REGISTRY", std::nullopt);
+    m_env.set("XDG_CONFIG_HOME", m_dir.path() + "/xdg");
+    m_env.set("ZEBDOC_SYSTEM_REGISTRY", systemFile);
+    const std::string server = "CLSID\\{5e3b9a71-2c4d-4f86-9a0b-7d1e6c2f4a93}\\InprocServer32";
+
+    ASSERT_TRUE(RegistryStore::setString(HKEY_CLASSES_ROOT, server, "", "/opt/zebdoc/lib/x.so",
+                                         Scope::System));
+    ASSERT_TRUE(set(kKey, "DSN", "mine"));
+    ASSERT_TRUE(set(kKey, "PWD", "s3cret"));
+    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "DSN", "theirs", Scope::System));
+    ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "DestinationPath", "/opt/zebdoc",
+                                         Scope::System));
+
+    const struct {
+        HKEY root;
+        std::string key;
+        std::string name;
+        std::string expected;
+    } reads[] = {
+        {HKEY_LOCAL_MACHINE, kKey, "DSN", "mine"},  // the user's hides the system's
+        {HKEY_LOCAL_MACHINE, kKey, "dsn", "mine"},
+        {HKEY_LOCAL_MACHINE, kKey, "PWD", "s3cret"},
+        {HKEY_LOCAL_MACHINE, kKey, "DestinationPath", "/opt/zebdoc"},  // only the system has it
+        {HKEY_CLASSES_ROOT, server, "", "/opt/zebdoc/lib/x.so"},
+        {HKEY_LOCAL_MACHINE, kKey, "UID", "<none>"},
+    };
+    for (const auto& read : reads) {
+        std::string out = "<none>";
+        RegistryStore::getString(read.root, read.key, read.name, out);
+        EXPECT_EQ(out, read.expected) << read.name;
+    }
+    EXPECT_EQ(RegistryStore::valueNames(HKEY_LOCAL_MACHINE, kKey),
+              (std::vector<std::string>{"DSN", "PWD", "DestinationPath"}));
+
+    struct stat st {};
+    ASSERT_EQ(stat(userFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ASSERT_EQ(stat(systemFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "every user reads the system's file";
+    EXPECT_EQ(zebtest::readFile(systemFile).find("s3cret"), std::string::npos);
+
+    // The system's file never becomes writable by others; a file its owner
+    // made private stays private.
+    for (const auto& [before, after] : {std::pair<unsigned, unsigned>{0666, 0644}, {0600, 0600}}) {
+        chmod(systemFile.c_str(), before);
+        ASSERT_TRUE(RegistryStore::setString(HKEY_LOCAL_MACHINE, kKey, "Mode",
+                                             std::to_string(before), Scope::System));
+        ASSERT_EQ(stat(systemFile.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, after) << std::oct << before;
+    }
+
+    // The user's key gone, the system's values show through.
+    EXPECT_TRUE(RegistryStore::deleteKey(HKEY_LOCAL_MACHINE, kKey));
+    EXPECT_EQ(get(kKey, "DSN"), "theirs");
+    EXPECT_EQ(get(kKey, "PWD"), "<none>");
+    EXPECT_TRUE(RegistryStore::deleteValue(HKEY_LOCAL_MACHINE, kKey, "DSN", Scope::System));
+    EXPECT_EQ(get(kKey, "DSN"), "<none>");
 }
 
 TEST_F(RegistryStoreTest, ConcurrentWritersInTwoProcessesLoseNothing) {

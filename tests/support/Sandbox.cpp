@@ -95,6 +95,9 @@ std::string enterSandbox() {
     setenv("XDG_DATA_DIRS", (root + "/share").c_str(), 1);
     setenv("TMPDIR", (root + "/tmp").c_str(), 1);
     setenv("ZEBDOC_REGISTRY", (root + "/registry.reg").c_str(), 1);
+    // The driver manager takes the user's odbc.ini from the password
+    // database's home folder, not from HOME, and makes it when it is missing.
+    setenv("ODBCINI", (root + "/home/.odbc.ini").c_str(), 1);
     ::testing::UnitTest::GetInstance()->listeners().Append(new OutsideWatch(outside));
     return root;
 }
