@@ -159,8 +159,8 @@ protected:
         }
         EXPECT_TRUE(fs::copyFile(built + "/install", release + "/install", fs::CopyOptions()));
         const std::string script =
-            withMenu ? std::string(ZEBDOC_BINARY_DIR) + "/setup/zebdoc-with-menu.inf"
-                     : built + "/zebdoc.inf";
+            std::string(ZEBDOC_BINARY_DIR) +
+            (withMenu ? "/setup/zebdoc-with-menu.inf" : "/setup/zebdoc-without-menu.inf");
         EXPECT_TRUE(fs::copyFile(script, release + "/zebdoc.inf", fs::CopyOptions()));
         if (withMenu) {
             writeMenuFiles(release);
