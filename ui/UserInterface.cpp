@@ -2,8 +2,8 @@
 
 #include <gtk/gtk.h>
 #include <wx/dialog.h>
-#include <wx/display.h>
 #include <wx/dirdlg.h>
+#include <wx/display.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/filesys.h>

@@ -134,15 +134,15 @@ void PageDialog::build() {
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->AddStretchSpacer();
-    for (const ButtonSpec& spec : m_view.buttons) {
-        auto* button = new wxButton(this, spec.id, fromUtf8(spec.label));
-        if (spec.isDefault) {
+    for (const ButtonSpec& wanted : m_view.buttons) {
+        auto* button = new wxButton(this, wanted.id, fromUtf8(wanted.label));
+        if (wanted.isDefault) {
             button->SetDefault();
             SetDefaultItem(button);
         }
-        button->Bind(wxEVT_BUTTON, [this, id = spec.id](wxCommandEvent&) { pressed(id); });
+        button->Bind(wxEVT_BUTTON, [this, id = wanted.id](wxCommandEvent&) { pressed(id); });
         buttons->Add(button, 0, wxLEFT, 8);
-        m_controls[spec.id] = button;
+        m_controls[wanted.id] = button;
     }
     column->Add(buttons, 0, wxEXPAND | wxTOP, 12);
     row->Add(column, 1, wxEXPAND | wxTOP | wxRIGHT | wxBOTTOM, 12);
