@@ -26,38 +26,14 @@
 #include "setup/gui/PageDialog.h"
 #include "setup/model/SetupStrings.h"
 #include "tests/support/BackendTest.h"
+#include "tests/support/DisplayInputLock.h"
 #include "ui/UserInterface.h"
 
 using namespace setup;
 
 namespace {
 
-// Tests that move the real pointer or type take turns on the display, also
-// with the main program's window tests.
-class DisplayInputLock {
-public:
-    DisplayInputLock() {
-        const char* display = std::getenv("DISPLAY");
-        std::string name = "/tmp/zebdoc-input-";
-        for (const char* c = display ? display : ""; *c; ++c) {
-            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        }
-        m_fd = ::open((name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd >= 0) {
-            ::flock(m_fd, LOCK_EX);
-        }
-    }
-    ~DisplayInputLock() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    DisplayInputLock(const DisplayInputLock&) = delete;
-    DisplayInputLock& operator=(const DisplayInputLock&) = delete;
-
-private:
-    int m_fd = -1;
-};
+using zebtest::DisplayInputLock;
 
 // The desktop's choosers and message boxes are native dialogs: a scripted
 // person answers them.
