@@ -1,5 +1,5 @@
 // A real file manager on the run's display, as a person uses it: two files
-// with awkward names selected, the context menu opened with Shift+F10,
+// with awkward names selected, the context menu opened from the keyboard,
 // "Add new version" chosen; then "Get from archived version" with the
 // picker answered through the extension's test seam. The file manager runs
 // as an unprivileged user with a private home and session bus
@@ -180,6 +180,10 @@ TEST_P(RealClientTest, Thunar) {
 
 TEST_P(RealClientTest, Nemo) {
     runWith("nemo");
+}
+
+TEST_P(RealClientTest, Dolphin) {
+    runWith("dolphin");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RealClientTest, ::testing::Values(Backend::SQLite),

@@ -3,7 +3,7 @@
 #
 #   filemanager.sh start DIR FILEMANAGER FOLDER   start it on FOLDER
 #   filemanager.sh choose DIR KEY TRACE           select every file, open the
-#                                                 context menu (Shift+F10) and
+#                                                 context menu (Shift+F10, Dolphin: Menu) and
 #                                                 choose the item with the
 #                                                 mnemonic KEY; wait until the
 #                                                 host has unloaded the extension
@@ -81,6 +81,7 @@ start)
     # What each needs on a bare virtual display: Nautilus (GTK 4) draws
     # with cairo, Caja without a desktop window.
     class=Thunar
+    menukey=shift+F10
     ARGS=()
     case "$FM" in
     nemo) class=Nemo ;;
@@ -92,12 +93,19 @@ start)
         class=Caja
         ARGS=(--no-desktop)
         ;;
+    dolphin)
+        # Qt on X11, without a KDE session; the folder's view has the focus.
+        class=dolphin
+        menukey=Menu
+        ENVIRONMENT+=(QT_QPA_PLATFORM=xcb KDE_FULL_SESSION=false)
+        ;;
     esac
     # A session of its own, so that stop ends the bus and every helper too.
     setsid "${RUNAS[@]}" "${ENVIRONMENT[@]}" dbus-run-session -- "$FM" "${ARGS[@]}" "$FOLDER" \
         >"$DIR/filemanager.log" 2>&1 </dev/null &
     echo $! >"$DIR/session"
     echo "$class" >"$DIR/class"
+    echo "$menukey" >"$DIR/menukey"
     found() {
         xdotool search --onlyvisible --class "$class" 2>/dev/null | while read -r w; do
             eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
@@ -123,11 +131,11 @@ choose)
     xdotool key ctrl+a
     sleep 0.3
     visible_windows | sort >"$DIR/windows-before"
-    xdotool key shift+F10
+    xdotool key "$(cat "$DIR/menukey")"
     popup() {
         visible_windows | sort | comm -13 "$DIR/windows-before" - | awk '$4 > 50 && $5 > 50' | grep .
     }
-    wait_for 10 popup >/dev/null || fail "no context menu after Shift+F10"
+    wait_for 10 popup >/dev/null || fail "no context menu after $(cat "$DIR/menukey")"
     xdotool key "$KEY"
     # A mnemonic another item shares only selects: then Return chooses it.
     sleep 0.5
